@@ -1,0 +1,90 @@
+#pragma once
+
+#include "platform/db/DbError.h"
+#include "platform/db/Recordset.h"
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+namespace db {
+
+// The one database connection of the program, shaped like the data-access layer
+// the windows were written for: open, execute a statement or a batch, read
+// recordsets, begin / commit / roll back.
+//
+// Statements are SQL Server's. On SQL Server (through ODBC) they pass unchanged;
+// on the embedded SQLite database they are adapted first (TsqlAdapter).
+class Connection
+{
+public:
+    enum class Dialect { SqlServer, Sqlite };
+
+    // A connection that is not open: every use fails with a DbError.
+    Connection();
+    ~Connection();
+    Connection(const Connection &) = delete;
+    Connection &operator=(const Connection &) = delete;
+
+    // Opens an existing SQLite file (a missing file is an error, never created).
+    static std::unique_ptr<Connection> openSqlite(const QString &file, int busyTimeoutSeconds = 15);
+    // Opens an ODBC connection text; the login time-out is finite.
+    static std::unique_ptr<Connection> openOdbc(const QString &connectionText, int loginTimeoutSeconds = 15);
+    // Creates a new SQLite file (for the demo set-up and the tests only).
+    static std::unique_ptr<Connection> createSqlite(const QString &file);
+
+    bool isOpen() const;
+    Dialect dialect() const { return m_dialect; }
+
+    // A forward-only, read-only result.
+    Recordset open(const QString &sql);
+    // A result whose rows can be added to or edited and saved (one table).
+    EditableRecordset openEditable(const QString &sql);
+    // Runs a statement or a batch of statements. A batch outside a transaction runs
+    // in a transaction of its own: it is written whole or not at all.
+    void execute(const QString &sql);
+    // Runs text in the database's own dialect, unadapted and unlogged (schema set-up).
+    void executeNative(const QString &sql);
+
+    void begin();
+    void commit();
+    void rollback();
+    bool inTransaction() const { return m_inTransaction; }
+
+    // Test hooks, off unless a test turns them on.
+    void setStatementLogging(bool on) { m_logging = on; }
+    QStringList statementLog() const { return m_log; }
+    void clearStatementLog() { m_log.clear(); }
+    // The n-th statement sent from now on (1 = the next) fails; 0 turns it off.
+    void failAtStatement(int n) { m_failAt = n; m_sentSinceArmed = 0; }
+
+    QSqlDatabase database() const;
+
+private:
+    friend class EditableRecordset;
+    void requireOpen() const;
+    void noteStatement(const QString &text);
+    QStringList adapt(const QString &sql) const;
+    void runQuery(const QString &statement, Recordset &into);
+    void runStatements(const QStringList &statements);
+    QVariant insertRow(const QString &table, const QStringList &columns, const std::vector<QVariant> &values);
+    void updateRow(const QString &table, const QVariant &id, const QStringList &columns,
+                   const std::vector<QVariant> &values);
+    QVariant bindable(const QVariant &value) const;
+    QString renderForLog(const QVariant &value) const;
+
+    QString m_name;
+    Dialect m_dialect = Dialect::Sqlite;
+    bool m_inTransaction = false;
+    bool m_logging = false;
+    QStringList m_log;
+    int m_failAt = 0;
+    int m_sentSinceArmed = 0;
+};
+
+// The table an editable recordset writes to: the single table named after FROM.
+QString tableOfSelect(const QString &sql);
+
+} // namespace db

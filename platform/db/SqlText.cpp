@@ -1,0 +1,24 @@
+#include "platform/db/SqlText.h"
+
+namespace db {
+
+QString sqlValue(const QString &value)
+{
+    QString escaped = value;
+    escaped.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return escaped;
+}
+
+QString odbcValue(const QString &value)
+{
+    const bool needsBraces = value.contains(QLatin1Char(';')) || value.contains(QLatin1Char('{'))
+        || value.contains(QLatin1Char('}')) || value.contains(QLatin1Char('='))
+        || value.startsWith(QLatin1Char(' ')) || value.endsWith(QLatin1Char(' '));
+    if (!needsBraces)
+        return value;
+    QString inner = value;
+    inner.replace(QLatin1Char('}'), QStringLiteral("}}"));
+    return QLatin1Char('{') + inner + QLatin1Char('}');
+}
+
+} // namespace db

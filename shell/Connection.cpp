@@ -1,0 +1,72 @@
+#include "shell/Connection.h"
+
+#include "platform/db/Connection.h"
+#include "platform/db/SqlText.h"
+#include "platform/settings/SettingsStore.h"
+#include "platform/ui/MessageBoxes.h"
+#include "shell/AppState.h"
+#include "shell/DbSettings.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace Connection {
+namespace {
+
+QString sqliteFile(const QString &databaseName)
+{
+    if (databaseName.isEmpty() || QFileInfo(databaseName).isAbsolute())
+        return databaseName;
+    const QDir settingsFolder = QFileInfo(SettingsStore::location(settingsApplication())).absoluteDir();
+    return settingsFolder.absoluteFilePath(databaseName);
+}
+
+} // namespace
+
+QString odbcConnectionText(const QString &driver, const QString &userId, const QString &password,
+                           const QString &databaseName, const QString &server)
+{
+    QString driverName = driver;
+    driverName.replace(QLatin1Char('}'), QStringLiteral("}}"));
+    QString text = QStringLiteral("DRIVER={%1};SERVER=%2;UID=%3;PWD=%4;DATABASE=%5;")
+                       .arg(driverName, db::odbcValue(server), db::odbcValue(userId), db::odbcValue(password),
+                            db::odbcValue(databaseName));
+    // FreeTDS talks to the server in UTF-8 only when told; Chinese names need it.
+    if (driver.contains(QLatin1String("FreeTDS"), Qt::CaseInsensitive) || driver.contains(QLatin1String("tdsodbc")))
+        text += QStringLiteral("ClientCharset=UTF-8;");
+    return text;
+}
+
+bool OpenDbConnection(const QString &userId, const QString &password, const QString &databaseName,
+                      const QString &server)
+{
+    setDbConnection(nullptr);
+    try {
+        const LocalSettings local = readLocalSettings();
+        if (local.backend == LocalSettings::Backend::Sqlite) {
+            setDbConnection(db::Connection::openSqlite(sqliteFile(databaseName), local.loginTimeoutSeconds));
+        } else {
+            const QString text = odbcConnectionText(local.odbcDriver, userId, password, databaseName, server);
+            setDbConnection(db::Connection::openOdbc(text, local.loginTimeoutSeconds));
+        }
+        return true;
+    } catch (const db::DbError &error) {
+        MessageBoxes::show(nullptr, QStringLiteral("错误信息：") + error.description(), QStringLiteral("信息文本"),
+                           MessageBoxes::Icon::Information);
+        return false;
+    }
+}
+
+} // namespace Connection
+
+bool ConnectWithSettings()
+{
+    OrganisationName() = readLocalSettings().organisationName;
+    const DbSettingsRecord settings = readDbSettings();
+    if (!Connection::OpenDbConnection(settings.UID, settings.PWD, settings.DBname, settings.Svr)) {
+        MessageBoxes::show(nullptr, QStringLiteral("数据库连接失败!"), QStringLiteral("连接提示"),
+                           MessageBoxes::Icon::Information);
+        return false;
+    }
+    return true;
+}
