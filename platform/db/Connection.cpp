@@ -140,7 +140,9 @@ void Connection::runQuery(const QString &statement, Recordset &into)
     QStringList names;
     std::vector<QMetaType::Type> types;
     for (int i = 0; i < record.count(); ++i) {
-        names << record.fieldName(i);
+        // Some ODBC drivers report a wide column name with a wrong length: a name
+        // never holds a NUL, so anything from the first NUL on is not part of it.
+        names << record.fieldName(i).section(QChar(0), 0, 0);
         types.push_back(QMetaType::Type(record.field(i).metaType().id()));
     }
     into.setColumns(names, types);

@@ -524,7 +524,10 @@ void rewriteTop(Tokens &tokens)
                 break;
             }
         tokens.insert(tokens.begin() + end, Token{Kind::Raw, QStringLiteral(" LIMIT ") + n});
-        tokens.erase(tokens.begin() + k, tokens.begin() + count + 1);
+        size_t eraseEnd = count + 1;
+        if (eraseEnd < tokens.size() && tokens[eraseEnd].kind == Kind::Space)
+            ++eraseEnd; // the blank after "TOP n" goes with it
+        tokens.erase(tokens.begin() + k, tokens.begin() + eraseEnd);
     }
 }
 

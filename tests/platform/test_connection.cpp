@@ -1,0 +1,176 @@
+// The connection and its recordsets on the embedded database: reading, writing,
+// batches written whole or not at all, quoting of typed values, the test hooks.
+#include "TestDatabase.h"
+#include "platform/db/SqlText.h"
+
+#include <QtTest>
+
+using db::Connection;
+using db::DbError;
+using db::sqlValue;
+
+class TestConnection : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void readsNullApartFromEmptyTextAndFlagsAsWords()
+    {
+        TestDatabase database;
+        Connection &c = database.install();
+        database.insert(QStringLiteral("票据入库单"), {{QStringLiteral("入库单编号"), QStringLiteral("21-2026")},
+                                                      {QStringLiteral("备注"), QString(QLatin1String(""))},
+                                                      {QStringLiteral("税控"), 1}});
+        auto rs = c.open(QStringLiteral("SELECT * From 票据入库单 where 入库单编号='21-2026'"));
+        QVERIFY(!rs.eof());
+        QVERIFY(!rs.isNull(QStringLiteral("备注")));
+        QCOMPARE(rs.text(QStringLiteral("备注")), QString());
+        QVERIFY(rs.isNull(QStringLiteral("税控机编号")));
+        QCOMPARE(rs.text(QStringLiteral("使用")), QStringLiteral("False")); // the column's default
+        QCOMPARE(rs.text(QStringLiteral("税控")), QStringLiteral("True"));
+        QCOMPARE(rs.text(QStringLiteral("id")), rs.text(QStringLiteral("ID")));
+        rs.moveNext();
+        QVERIFY(rs.eof());
+        QVERIFY_THROWS_EXCEPTION(DbError, rs.text(QStringLiteral("入库单编号")));
+    }
+
+    void unknownColumnAndBadStatementRaiseErrors()
+    {
+        TestDatabase database;
+        Connection &c = database.install();
+        auto rs = c.open(QStringLiteral("select 1 as a"));
+        QVERIFY_THROWS_EXCEPTION(DbError, rs.value(QStringLiteral("b")));
+        try {
+            c.execute(QStringLiteral("update 没有的表 set x=1"));
+            QFAIL("a statement on a missing table must fail");
+        } catch (const DbError &e) {
+            QVERIFY(e.description().contains(QStringLiteral("没有的表")));
+            QVERIFY(e.number() != 0);
+        }
+    }
+
+    void batchIsWrittenWholeOrNotAtAll()
+    {
+        TestDatabase database;
+        Connection &c = database.install();
+        c.execute(QStringLiteral("insert into 收款方式列表(收款方式) values('现金') insert into 收款方式列表(收款方式) values('支票')"));
+        QCOMPARE(database.count(QStringLiteral("收款方式列表")), 2);
+
+        QVERIFY_THROWS_EXCEPTION(DbError, c.execute(QStringLiteral(
+            "insert into 收款方式列表(收款方式) values('转账') update 没有的表 set x=1")));
+        QCOMPARE(database.count(QStringLiteral("收款方式列表")), 2);
+        QVERIFY(!c.inTransaction());
+    }
+
+    void explicitTransactionRollsBack()
+    {
+        TestDatabase database;
+        Connection &c = database.install();
+        c.begin();
+        c.execute(QStringLiteral("insert into 收款方式列表(收款方式) values('现金')"));
+        c.execute(QStringLiteral("insert into 收款方式列表(收款方式) values('支票') insert into 收款方式列表(收款方式) values('转账')"));
+        c.rollback();
+        QCOMPARE(database.count(QStringLiteral("收款方式列表")), 0);
+        c.begin();
+        c.execute(QStringLiteral("insert into 收款方式列表(收款方式) values('现金')"));
+        c.commit();
+        QCOMPARE(database.count(QStringLiteral("收款方式列表")), 1);
+    }
+
+    void logAndInjectedFailure()
+    {
+        TestDatabase database;
+        Connection &c = database.install();
+        c.clearStatementLog();
+        c.failAtStatement(2);
+        c.execute(QStringLiteral("insert into 收款方式列表(收款方式) values('现金')"));
+        QVERIFY_THROWS_EXCEPTION(DbError, c.execute(QStringLiteral("insert into 收款方式列表(收款方式) values('支票')")));
+        c.execute(QStringLiteral("insert into 收款方式列表(收款方式) values('转账')"));
+        QCOMPARE(database.count(QStringLiteral("收款方式列表")), 2);
+        QCOMPARE(c.statementLog(),
+                 (QStringList{QStringLiteral("insert into 收款方式列表(收款方式) values('现金')"),
+                              QStringLiteral("insert into 收款方式列表(收款方式) values('支票')"),
+                              QStringLiteral("insert into 收款方式列表(收款方式) values('转账')")}));
+    }
+
+    void editableRecordsetAddsAndEditsRows()
+    {
+        TestDatabase database;
+        Connection &c = database.install();
+        auto rs = c.openEditable(QStringLiteral("SELECT ID, 流程代号, 流程名称, 作废恢复类别, 部门类别, 设置日期, 终止日期"
+                                                " From 作废恢复流程  Where 流程代号='A1'"));
+        QVERIFY(rs.eof());
+        rs.addNew();
+        rs.setValue(QStringLiteral("流程代号"), QStringLiteral("A1"));
+        rs.setValue(QStringLiteral("流程名称"), QStringLiteral("作废恢复一"));
+        rs.setValue(QStringLiteral("设置日期"), QDate(2026, 12, 9));
+        rs.update();
+        const qlonglong id = rs.value(QStringLiteral("ID")).toLongLong();
+        QVERIFY(id > 0);
+        QCOMPARE(database.scalar(QStringLiteral("select 设置日期 from 作废恢复流程 where ID=%1").arg(id)).toString(),
+                 QStringLiteral("2026-12-09"));
+        QVERIFY(database.scalar(QStringLiteral("select 终止日期 from 作废恢复流程 where ID=%1").arg(id)).isNull());
+
+        auto edit = c.openEditable(QStringLiteral("SELECT ID, 流程代号, 流程名称 From 作废恢复流程  Where ID=%1").arg(id));
+        edit.setValue(QStringLiteral("流程名称"), QStringLiteral("改名"));
+        edit.update();
+        QCOMPARE(database.scalar(QStringLiteral("select 流程名称 from 作废恢复流程 where ID=%1").arg(id)).toString(),
+                 QStringLiteral("改名"));
+        QCOMPARE(database.count(QStringLiteral("作废恢复流程")), 1);
+
+        // A datetime is stored as comparable ISO text.
+        auto app = c.openEditable(QStringLiteral(" select * from 作废恢复审批 where 1=1"));
+        app.addNew();
+        app.setValue(QStringLiteral("编号"), QStringLiteral("x"));
+        app.setValue(QStringLiteral("审批日期"), QDateTime(QDate(2026, 12, 9), QTime(8, 5, 0)));
+        app.update();
+        QCOMPARE(database.scalar(QStringLiteral("select 审批日期 from 作废恢复审批")).toString(),
+                 QStringLiteral("2026-12-09 08:05:00"));
+    }
+
+    void typedValuesCannotChangeAStatement_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::newRow("quote") << QStringLiteral("O'Brien");
+        QTest::newRow("injection") << QStringLiteral("'; drop table 票据 --");
+        QTest::newRow("injection batch") << QStringLiteral("x' delete from 票据 where '1'='1");
+        QTest::newRow("percent") << QStringLiteral("%");
+        QTest::newRow("unicode") << QStringLiteral("张三’s “票” 𠀀");
+        QTest::newRow("long") << QString(10000, QLatin1Char('\''));
+    }
+
+    void typedValuesCannotChangeAStatement()
+    {
+        QFETCH(QString, value);
+        TestDatabase database;
+        Connection &c = database.install();
+        database.insert(QStringLiteral("票据"), {{QStringLiteral("票据编号"), QStringLiteral("0001")}});
+        c.execute(QStringLiteral("insert into 员工档案(工号,姓名) values('") + sqlValue(value) + QStringLiteral("','x')"));
+        auto rs = c.open(QStringLiteral("Select * From 员工档案 Where 工号 ='") + sqlValue(value) + QStringLiteral("'"));
+        QVERIFY(!rs.eof());
+        QCOMPARE(rs.text(QStringLiteral("工号")), value);
+        QCOMPARE(database.count(QStringLiteral("员工档案")), 1);
+        QCOMPARE(database.count(QStringLiteral("票据")), 1);
+    }
+
+    void ordinaryValuesKeepTheTemplateText()
+    {
+        QCOMPARE(sqlValue(QStringLiteral("21-2026")), QStringLiteral("21-2026"));
+        QCOMPARE(sqlValue(QStringLiteral("总务处 经办")), QStringLiteral("总务处 经办"));
+        QCOMPARE(sqlValue(QStringLiteral("a'b''c")), QStringLiteral("a''b''''c"));
+    }
+
+    void missingFileIsNotCreated()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("none.db"));
+        QVERIFY_THROWS_EXCEPTION(DbError, Connection::openSqlite(path));
+        QVERIFY(!QFileInfo::exists(path));
+        Connection closed;
+        QVERIFY(!closed.isOpen());
+        QVERIFY_THROWS_EXCEPTION(DbError, closed.open(QStringLiteral("select 1")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestConnection)
+#include "test_connection.moc"
