@@ -42,5 +42,10 @@ LocalSettings readLocalSettings()
     const int timeout = get("LoginTimeout").toInt(&ok);
     local.loginTimeoutSeconds = ok && timeout > 0 ? timeout : 15;
     local.organisationName = get("OrganisationName");
+    const QString superUser = get("SuperUserEnabled").trimmed().toLower();
+    local.superUserEnabled = !(superUser == QLatin1String("0") || superUser == QLatin1String("false")
+                               || superUser == QLatin1String("no"));
+    local.superUserPassword = get("SuperUserPassword", QStringLiteral("tulipa"));
+    local.contactUrl = get("ContactUrl", QStringLiteral("https://tessaline.example.com/contact"));
     return local;
 }

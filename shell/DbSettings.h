@@ -26,6 +26,12 @@ struct LocalSettings
     int loginTimeoutSeconds = 15;
     // "OrganisationName": printed at the top of every printed page (default empty).
     QString organisationName;
+    // "SuperUserEnabled": "0" or "false" switches the built-in super-user off.
+    bool superUserEnabled = true;
+    // "SuperUserPassword": replaces the super-user's built-in password.
+    QString superUserPassword;
+    // "ContactUrl": the maker's web page opened by the contact entry.
+    QString contactUrl;
 };
 
 LocalSettings readLocalSettings();

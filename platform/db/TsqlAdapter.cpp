@@ -485,8 +485,10 @@ QString parenthesizedJoins(const std::vector<FromItem> &items)
     return groups.join(QStringLiteral(", "));
 }
 
-void rewriteNestedJoins(Tokens &tokens)
+// Returns whether a FROM clause at the statement's top level was rewritten.
+bool rewriteNestedJoins(Tokens &tokens)
 {
+    bool topLevel = false;
     std::vector<int> d = depths(tokens);
     for (size_t i = tokens.size(); i-- > 0;) {
         if (!isWord(tokens[i], "from"))
@@ -496,8 +498,39 @@ void rewriteNestedJoins(Tokens &tokens)
         const auto items = fromItems(tokens, d, i + 1, end);
         if (!hasNestedJoin(items))
             continue;
+        topLevel = topLevel || d[i] == 0;
         replaceRange(tokens, i + 1, end, QLatin1Char(' ') + parenthesizedJoins(items) + QLatin1Char(' '));
     }
+    return topLevel;
+}
+
+// SQLite names the columns of a parenthesized join after deduplicating them inside
+// it ("核销日期:1"); SQL Server names a selected column by its own name. Qualified
+// columns of the select list get their bare name as alias.
+void aliasQualifiedColumns(Tokens &tokens)
+{
+    const std::vector<int> d = depths(tokens);
+    size_t i = nextSignificant(tokens, SIZE_MAX);
+    if (i >= tokens.size() || !isWord(tokens[i], "select"))
+        return;
+    std::vector<size_t> item;
+    auto alias = [&] {
+        if (item.size() == 3 && tokens[item[0]].kind == Kind::Word && isPunct(tokens[item[1]], ".")
+            && tokens[item[2]].kind == Kind::Word)
+            tokens[item[2]].text += QStringLiteral(" AS \"") + tokens[item[2]].text + QLatin1Char('"');
+        item.clear();
+    };
+    for (++i; i < tokens.size(); ++i) {
+        if (d[i] == 0 && (isWord(tokens[i], "from") || isWord(tokens[i], "into")))
+            break;
+        if (d[i] == 0 && isPunct(tokens[i], ",")) {
+            alias();
+            continue;
+        }
+        if (isSignificant(tokens[i]) && !(item.empty() && (isWord(tokens[i], "distinct") || isWord(tokens[i], "all"))))
+            item.push_back(i);
+    }
+    alias();
 }
 
 // ---------------------------------------------------------------- TOP n
@@ -694,7 +727,8 @@ QString adaptStatement(Tokens tokens)
     qualifyOrderBy(tokens);
     rewriteTop(tokens);
     rewriteUpdateFrom(tokens);
-    rewriteNestedJoins(tokens);
+    if (rewriteNestedJoins(tokens))
+        aliasQualifiedColumns(tokens);
     return joinText(tokens).trimmed();
 }
 

@@ -84,6 +84,9 @@ private slots:
     {
         QCOMPARE(one(QStringLiteral("select * from A INNER JOIN B INNER JOIN C ON B.x = C.x ON A.y = B.y where 1=1")),
                  QStringLiteral("select * from A INNER JOIN (B INNER JOIN C ON B.x = C.x) ON A.y = B.y where 1=1"));
+        // Selected columns keep their own names, as SQL Server gives them.
+        QCOMPARE(one(QStringLiteral("select B.d, C.d, A.y from A INNER JOIN B INNER JOIN C ON B.x = C.x ON A.y = B.y")),
+                 QStringLiteral("select B.d AS \"d\", C.d AS \"d\", A.y AS \"y\" from A INNER JOIN (B INNER JOIN C ON B.x = C.x) ON A.y = B.y"));
         // Left-deep joins are left as written.
         const QString plain = QStringLiteral("select * from A INNER JOIN B ON A.x = B.x LEFT JOIN C ON B.y = C.y");
         QCOMPARE(one(plain), plain);
