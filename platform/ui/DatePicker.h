@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QDateEdit>
+
+// A date field with a drop-down calendar, showing the system's short date form
+// (Chinese (China) where the system locale is C / POSIX). Starts at today.
+class DatePicker : public QDateEdit
+{
+    Q_OBJECT
+public:
+    explicit DatePicker(QWidget *parent = nullptr);
+
+    QDate value() const;
+    void setValue(const QDate &date);
+};

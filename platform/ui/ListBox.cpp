@@ -1,0 +1,68 @@
+#include "platform/ui/ListBox.h"
+
+namespace {
+constexpr int ItemDataRole = Qt::UserRole;
+}
+
+ListBox::ListBox(QWidget *parent) : QListWidget(parent)
+{
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(this, &QListWidget::currentRowChanged, this, [this](int) { emit lineChosen(); });
+}
+
+int ListBox::addLine(const QString &text, qint64 itemData)
+{
+    auto *line = new QListWidgetItem(text, this);
+    line->setData(ItemDataRole, itemData);
+    return row(line);
+}
+
+void ListBox::removeLine(int index)
+{
+    delete takeItem(index);
+}
+
+int ListBox::listCount() const
+{
+    return count();
+}
+
+QString ListBox::lineText(int index) const
+{
+    const QListWidgetItem *line = item(index);
+    return line ? line->text() : QString();
+}
+
+void ListBox::setLineText(int index, const QString &text)
+{
+    if (QListWidgetItem *line = item(index))
+        line->setText(text);
+}
+
+qint64 ListBox::itemData(int index) const
+{
+    const QListWidgetItem *line = item(index);
+    return line ? line->data(ItemDataRole).toLongLong() : 0;
+}
+
+void ListBox::setItemData(int index, qint64 data)
+{
+    if (QListWidgetItem *line = item(index))
+        line->setData(ItemDataRole, data);
+}
+
+int ListBox::listIndex() const
+{
+    const QListWidgetItem *line = currentItem();
+    return line && line->isSelected() ? row(line) : -1;
+}
+
+void ListBox::setListIndex(int index)
+{
+    if (index < 0 || index >= count()) {
+        clearSelection();
+        setCurrentRow(-1);
+        return;
+    }
+    setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
+}

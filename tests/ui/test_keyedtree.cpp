@@ -1,0 +1,154 @@
+#include "platform/ui/KeyedTree.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+// The charge-item tree of the report window: categories with their items right after.
+void fillChargeItems(KeyedTree &tree)
+{
+    tree.setCheckBoxes(true);
+    tree.addNode(QStringLiteral("L办公"), QStringLiteral("办公"), 8);
+    tree.addChild(QStringLiteral("L办公"), QStringLiteral("X01"), QStringLiteral("资料费"), 7);
+    tree.addChild(QStringLiteral("L办公"), QStringLiteral("X02"), QStringLiteral("复印费"), 7);
+    tree.addNode(QStringLiteral("L培训"), QStringLiteral("培训"), 8);
+    tree.addChild(QStringLiteral("L培训"), QStringLiteral("X10"), QStringLiteral("培训费"), 7);
+    tree.addNode(QStringLiteral("L空"), QStringLiteral("空类别"), 8);
+}
+
+} // namespace
+
+class TestKeyedTree : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void nodesAreNumberedInTheOrderAdded();
+    void walkByFirstChildAndNextSibling();
+    void keysMustBeUniqueAndParentsExist();
+    void operatorTicksReportNodeCheck();
+    void selectionColourAndClicks();
+};
+
+void TestKeyedTree::nodesAreNumberedInTheOrderAdded()
+{
+    KeyedTree tree;
+    fillChargeItems(tree);
+    QCOMPARE(tree.count(), 6);
+    QStringList keys;
+    for (int index = 1; index <= tree.count(); ++index)
+        keys << tree.key(index);
+    QCOMPARE(keys, QStringList({"L办公", "X01", "X02", "L培训", "X10", "L空"}));
+    QCOMPARE(tree.indexOfKey(QStringLiteral("X10")), 5);
+    QCOMPARE(tree.text(5), QStringLiteral("培训费"));
+    QCOMPARE(tree.image(5), 7);
+    QCOMPARE(tree.parentOf(5), 4);
+    QCOMPARE(tree.parentOf(4), 0);
+    QCOMPARE(tree.key(7), QString());
+
+    // Clearing starts the numbering again.
+    tree.clearNodes();
+    QCOMPARE(tree.count(), 0);
+    QCOMPARE(tree.addNode(QStringLiteral("B01"), QStringLiteral("01 总务处"), 1), 1);
+    QCOMPARE(tree.indexOfKey(QStringLiteral("X10")), 0);
+}
+
+void TestKeyedTree::walkByFirstChildAndNextSibling()
+{
+    // Departments nested deeper than one level, children added after other roots.
+    KeyedTree tree;
+    tree.addNode(QStringLiteral("$01"), QStringLiteral("01 总务处"), 1);        // 1
+    tree.addNode(QStringLiteral("$02"), QStringLiteral("02 财务处"), 1);        // 2
+    tree.addChild(QStringLiteral("$01"), QStringLiteral("$0101"), QStringLiteral("0101 车队"), 1);   // 3
+    tree.addChild(QStringLiteral("$0101"), QStringLiteral("$010101"), QStringLiteral("车间"), 1);   // 4
+    tree.addChild(QStringLiteral("$01"), QStringLiteral("$0102"), QStringLiteral("0102 食堂"), 1);   // 5
+
+    QCOMPARE(tree.childCount(1), 2);
+    QCOMPARE(tree.firstChild(1), 3);
+    QCOMPARE(tree.nextSibling(3), 5);
+    QCOMPARE(tree.nextSibling(5), 0);
+    QCOMPARE(tree.nextSibling(1), 2);
+    QCOMPARE(tree.firstChild(3), 4);
+    QCOMPARE(tree.firstChild(2), 0);
+
+    // A depth-first walk with these members visits the tree in display order.
+    QStringList order;
+    std::function<void(int)> walk = [&](int index) {
+        for (; index != 0; index = tree.nextSibling(index)) {
+            order << tree.key(index);
+            walk(tree.firstChild(index));
+        }
+    };
+    walk(1);
+    QCOMPARE(order, QStringList({"$01", "$0101", "$010101", "$0102", "$02"}));
+}
+
+void TestKeyedTree::keysMustBeUniqueAndParentsExist()
+{
+    KeyedTree tree;
+    QCOMPARE(tree.addNode(QStringLiteral("21P"), QStringLiteral("21 全电票"), 2), 1);
+    QCOMPARE(tree.addNode(QStringLiteral("21P"), QStringLiteral("again"), 1), 0);
+    QCOMPARE(tree.addChild(QStringLiteral("missing"), QStringLiteral("k"), QStringLiteral("t"), 1), 0);
+    QCOMPARE(tree.addNode(QString(), QStringLiteral("no key"), 1), 2);
+    QCOMPARE(tree.addNode(QString(), QStringLiteral("no key either"), 1), 3);
+    QCOMPARE(tree.count(), 3);
+    QCOMPARE(tree.text(1), QStringLiteral("21 全电票"));
+}
+
+void TestKeyedTree::operatorTicksReportNodeCheck()
+{
+    KeyedTree tree;
+    fillChargeItems(tree);
+    tree.expandAll();
+    tree.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&tree));
+    QSignalSpy checks(&tree, &KeyedTree::nodeChecked);
+
+    // Ticks set in code are not reported.
+    tree.setChecked(2, true);
+    QVERIFY(tree.isChecked(2));
+    QCOMPARE(checks.count(), 0);
+    tree.setForeColor(2, Qt::blue);
+    QCOMPARE(checks.count(), 0);
+
+    // The operator ticks the category with the space bar.
+    tree.setSelectedIndex(1);
+    tree.setFocus();
+    QTest::keyClick(&tree, Qt::Key_Space);
+    QCOMPARE(checks.count(), 1);
+    QCOMPARE(checks.first().first().toInt(), 1);
+    QVERIFY(tree.isChecked(1));
+
+    tree.setCheckBoxes(false);
+    QVERIFY(!tree.isChecked(1));
+}
+
+void TestKeyedTree::selectionColourAndClicks()
+{
+    KeyedTree tree;
+    QCOMPARE(tree.selectedIndex(), 0);
+    tree.addNode(QStringLiteral("21P"), QStringLiteral("21 全电票（普通）"), 1);
+    tree.addNode(QStringLiteral("22P"), QStringLiteral("22 全电票（专用）"), 2);
+    tree.setForeColor(2, QColor(0, 0, 255));
+    tree.setSelectedIndex(2);
+    QCOMPARE(tree.selectedIndex(), 2);
+    QCOMPARE(tree.foreColor(2), QColor(0, 0, 255));
+    QVERIFY(tree.foreColor(1) != QColor(0, 0, 255));
+
+    tree.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&tree));
+    QSignalSpy clicks(&tree, &KeyedTree::nodeClicked);
+    QSignalSpy doubleClicks(&tree, &KeyedTree::nodeDoubleClicked);
+    const QPoint first = tree.visualItemRect(tree.topLevelItem(0)).center();
+    QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, first);
+    QCOMPARE(clicks.count(), 1);
+    QCOMPARE(clicks.first().first().toInt(), 1);
+    QCOMPARE(tree.selectedIndex(), 1);
+    QTest::mouseDClick(tree.viewport(), Qt::LeftButton, {}, first);
+    QCOMPARE(doubleClicks.count(), 1);
+    QCOMPARE(doubleClicks.first().first().toInt(), 1);
+}
+
+QTEST_MAIN(TestKeyedTree)
+#include "test_keyedtree.moc"
