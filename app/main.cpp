@@ -1,10 +1,10 @@
 #include "shell/AppState.h"
-#include "shell/Connection.h"
+#include "shell/WindowRegistry.h"
+#include "shell/frmLogin.h"
+#include "stock/frm票据入库.h"
 
 #include <QApplication>
 #include <QFont>
-#include <QLabel>
-#include <QMainWindow>
 
 namespace {
 
@@ -19,6 +19,13 @@ void substituteFonts()
     QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"), {QStringLiteral("WenQuanYi Zen Hei")});
 }
 
+// Each menu entry of the main window and the window it opens.
+void registerWindows()
+{
+    using Placement = WindowEntry::Placement;
+    registerWindow({QStringLiteral("全电票入库"), [] { return new frm票据入库; }, Placement::MaximizedChild});
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -27,20 +34,13 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("Tessaline"));
     QApplication::setApplicationVersion(QStringLiteral("1.0.0"));
     substituteFonts();
+    registerWindows();
 
     // Everything after the program name is the launcher's operator identity.
-    QStringList args = app.arguments().mid(1);
-    LaunchArguments() = args.join(QLatin1Char(' '));
+    LaunchArguments() = app.arguments().mid(1).join(QLatin1Char(' '));
 
-    if (!ConnectWithSettings())
-        return 1;
-
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Tessaline"));
-    auto *label = new QLabel(QStringLiteral("数据库已连接。"), &window);
-    label->setAlignment(Qt::AlignCenter);
-    window.setCentralWidget(label);
-    window.resize(1024, 700);
-    window.show();
+    frmLogin *login = frmLogin::instance();
+    if (login->Form_Load())
+        login->show();
     return app.exec();
 }

@@ -1,0 +1,69 @@
+#include "shell/ChildWindow.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+ChildWindow::ChildWindow(QWidget *parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+}
+
+QMdiSubWindow *ChildWindow::subWindow() const
+{
+    return qobject_cast<QMdiSubWindow *>(parentWidget());
+}
+
+void ChildWindow::maximize()
+{
+    if (QMdiSubWindow *sub = subWindow()) {
+        if (!sub->isMaximized())
+            sub->showMaximized();
+    } else if (!isMaximized()) {
+        showMaximized();
+    }
+}
+
+void ChildWindow::unload()
+{
+    if (QMdiSubWindow *sub = subWindow())
+        sub->close();
+    else
+        close();
+}
+
+void ChildWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!m_loaded) {
+        m_loaded = true;
+        Form_Load();
+    }
+    watchActivation();
+}
+
+void ChildWindow::watchActivation()
+{
+    if (m_watching)
+        return;
+    QMdiSubWindow *sub = subWindow();
+    QMdiArea *area = sub ? sub->mdiArea() : nullptr;
+    if (!area) {
+        // Outside a client area (tests): shown once means activated once.
+        m_watching = true;
+        Form_Activate();
+        return;
+    }
+    m_watching = true;
+    connect(area, &QMdiArea::subWindowActivated, this, [this, sub](QMdiSubWindow *active) {
+        if (active == sub)
+            Form_Activate();
+    });
+    if (area->activeSubWindow() == sub)
+        Form_Activate();
+}
+
+void ChildWindow::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}

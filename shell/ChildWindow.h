@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QWidget>
+
+class QMdiSubWindow;
+
+// A working window that lives in the main window's client area. It gives the windows
+// the moments their handlers run at: loading (once, before it is first shown),
+// activation (each time it becomes the active child, the first time included) and
+// resizing.
+class ChildWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit ChildWindow(QWidget *parent = nullptr);
+
+    // The frame that holds the window in the client area (null outside one).
+    QMdiSubWindow *subWindow() const;
+    // The size of the window's inner area, as its layout rules use it.
+    QSize innerSize() const { return size(); }
+
+protected:
+    virtual void Form_Load() {}
+    virtual void Form_Activate() {}
+    virtual void Form_Resize() {}
+
+    // Maximizes the window inside the client area.
+    void maximize();
+    // Closes the window (and its frame in the client area).
+    void unload();
+
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void watchActivation();
+    bool m_loaded = false;
+    bool m_watching = false;
+};

@@ -1,0 +1,339 @@
+#include "shell/MDIForm1.h"
+
+#include "platform/ui/ListBox.h"
+#include "platform/ui/MessageBoxes.h"
+#include "shell/AppState.h"
+#include "shell/BannerStrip.h"
+#include "shell/DbSettings.h"
+#include "shell/Module1.h"
+#include "shell/Program.h"
+#include "shell/ShellSql.h"
+#include "shell/WindowRegistry.h"
+#include "shell/frmAbout.h"
+#include "shell/frmLogin.h"
+
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QStringEncoder>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <optional>
+
+namespace {
+
+QPointer<MDIForm1> &theInstance()
+{
+    static QPointer<MDIForm1> window;
+    return window;
+}
+
+const QStringList &alwaysAvailableNames()
+{
+    static const QStringList names = {QStringLiteral("注销"), QStringLiteral("关于"), QStringLiteral("关于软件"),
+                                      QStringLiteral("联系我们"), QStringLiteral("退出"), QStringLiteral("退出系统")};
+    return names;
+}
+
+} // namespace
+
+MDIForm1 *MDIForm1::instance()
+{
+    if (!theInstance()) {
+        theInstance() = new MDIForm1;
+        theInstance()->Form_Load();
+    }
+    return theInstance();
+}
+
+MDIForm1 *MDIForm1::existingInstance()
+{
+    return theInstance();
+}
+
+void MDIForm1::destroyInstance()
+{
+    delete theInstance().data();
+}
+
+MDIForm1::MDIForm1()
+{
+    setObjectName(QStringLiteral("MDIForm1"));
+    setWindowTitle(QStringLiteral("Tessaline"));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+
+    auto *central = new QWidget(this);
+    auto *layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    Picture1 = new BannerStrip(central);
+    m_clientArea = new QMdiArea(central);
+    m_clientArea->setObjectName(QStringLiteral("clientArea"));
+    m_clientArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_clientArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_clientArea->viewport()->installEventFilter(this);
+    layout->addWidget(Picture1);
+    layout->addWidget(m_clientArea, 1);
+    setCentralWidget(central);
+    setMainClientArea(m_clientArea);
+
+    if (!registeredWindow(QStringLiteral("关于软件")))
+        registerWindow({QStringLiteral("关于软件"), [] { return new frmAbout; }, WindowEntry::Placement::TopLevel, false});
+    m_background.load(QDir(programFolder()).filePath(QStringLiteral("MDI.BMP")));
+    buildMenus();
+    resize(1100, 760);
+}
+
+QMenu *MDIForm1::addDropDown(const QString &name)
+{
+    QMenu *menu = menuBar()->addMenu(name);
+    menu->setObjectName(name);
+    menu->menuAction()->setObjectName(name);
+    m_entries << menu->menuAction();
+    return menu;
+}
+
+QAction *MDIForm1::addEntry(QMenu *menu, const QString &name)
+{
+    QAction *action = menu ? menu->addAction(name) : menuBar()->addAction(name);
+    action->setObjectName(name);
+    m_entries << action;
+    return action;
+}
+
+void MDIForm1::buildMenus()
+{
+    QMenu *bills = addDropDown(QStringLiteral("票据查看"));
+    for (const char *name : {"票据使用情况查询", "票据作废恢复申请", "票据作废恢复审批", "票据作废查询", "全电票入库"})
+        addEntry(bills, QString::fromUtf8(name));
+    addEntry(nullptr, QStringLiteral("票据反核销"));
+    addEntry(nullptr, QStringLiteral("恢复路径设置"));
+
+    QMenu *exit = addDropDown(QStringLiteral("退出系统"));
+    connect(addEntry(exit, QStringLiteral("退出")), &QAction::triggered, this, &MDIForm1::退出_Click);
+    m_entries << exit->addSeparator();
+    connect(addEntry(exit, QStringLiteral("注销")), &QAction::triggered, this, &MDIForm1::注销_Click);
+
+    QMenu *about = addDropDown(QStringLiteral("关于"));
+    connect(addEntry(about, QStringLiteral("关于软件")), &QAction::triggered, this, &MDIForm1::关于软件_Click);
+    connect(addEntry(about, QStringLiteral("联系我们")), &QAction::triggered, this, &MDIForm1::联系我们_Click);
+
+    for (QAction *action : std::as_const(m_entries)) {
+        if (action->menu() || action->isSeparator() || isAlwaysAvailable(action))
+            continue;
+        const QString name = action->objectName();
+        connect(action, &QAction::triggered, this, [this, name] { openEntryWindow(name); });
+    }
+}
+
+QAction *MDIForm1::entry(const QString &name) const
+{
+    for (QAction *action : m_entries)
+        if (action->objectName() == name)
+            return action;
+    return nullptr;
+}
+
+bool MDIForm1::isAlwaysAvailable(const QAction *entry)
+{
+    return entry->isSeparator() || entry->text() == QLatin1String("-")
+        || alwaysAvailableNames().contains(entry->objectName());
+}
+
+void MDIForm1::Form_Load()
+{
+    if (OperatorContext().工号 != QStringLiteral("超级用户"))
+        权限设置();
+    else
+        enableAllEntries();
+    if (frmLogin *login = frmLogin::instance())
+        login->hide();
+}
+
+void MDIForm1::enableAllEntries()
+{
+    for (QAction *action : std::as_const(m_entries))
+        action->setEnabled(true);
+    disableEntriesWithoutWindow();
+}
+
+void MDIForm1::disableEntriesWithoutWindow()
+{
+    for (QAction *action : std::as_const(m_entries))
+        if (!action->menu() && !isAlwaysAvailable(action) && !registeredWindow(action->objectName()))
+            action->setEnabled(false);
+}
+
+void MDIForm1::权限设置()
+{
+    for (QAction *action : std::as_const(m_entries))
+        if (!isAlwaysAvailable(action))
+            action->setEnabled(false);
+    try {
+        db::Recordset rows = DbConnection().open(permissionsSql(OperatorContext().岗位代号));
+        QStringList formNames;
+        QList<bool> enabled;
+        for (; !rows.eof(); rows.moveNext()) {
+            formNames << rows.text(QStringLiteral("FormName"));
+            if (rows.isNull(QStringLiteral("Popedom")))
+                throw db::DbError(94, QStringLiteral("无效使用 Null"));
+            enabled << (rows.value(QStringLiteral("Popedom")).toDouble() != 0);
+        }
+        // Ascending Popedom: a later grant overrides an earlier refusal.
+        for (int i = 0; i < formNames.size(); ++i)
+            if (QAction *action = entry(formNames[i]))
+                action->setEnabled(enabled[i]);
+    } catch (const db::DbError &error) {
+        ShowErrorBox(error.number(), error.description(), MessageBoxes::Icon::Information, QStringLiteral("提示"));
+    }
+    disableEntriesWithoutWindow();
+}
+
+QWidget *MDIForm1::openWindowOf(const QString &entryName) const
+{
+    return m_openWindows.value(entryName);
+}
+
+QWidget *MDIForm1::openEntryWindow(const QString &entryName)
+{
+    const WindowEntry *window = registeredWindow(entryName);
+    if (!window)
+        return nullptr;
+    std::optional<Hourglass> busy;
+    if (window->hourglass)
+        busy.emplace();
+
+    if (QWidget *open = m_openWindows.value(entryName)) {
+        if (auto *sub = qobject_cast<QMdiSubWindow *>(open->parentWidget())) {
+            m_clientArea->setActiveSubWindow(sub);
+            sub->raise();
+        } else {
+            open->raise();
+            open->activateWindow();
+        }
+        return open;
+    }
+
+    QWidget *widget = window->create();
+    if (!widget)
+        return nullptr;
+    widget->setAttribute(Qt::WA_DeleteOnClose);
+    m_openWindows.insert(entryName, widget);
+    if (window->placement == WindowEntry::Placement::TopLevel) {
+        widget->setParent(this, Qt::Window | widget->windowFlags());
+        widget->show();
+        widget->raise();
+        widget->activateWindow();
+        return widget;
+    }
+    QMdiSubWindow *sub = m_clientArea->addSubWindow(widget);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    // A working window that closes itself takes its frame with it.
+    connect(widget, &QObject::destroyed, sub, [sub] { sub->close(); });
+    if (window->placement == WindowEntry::Placement::MaximizedChild)
+        sub->showMaximized();
+    else
+        sub->show();
+    m_clientArea->setActiveSubWindow(sub);
+    return widget;
+}
+
+void MDIForm1::paintBackground()
+{
+    if (m_background.isNull()) {
+        m_clientArea->setBackground(palette().window());
+        return;
+    }
+    const QSize size = m_clientArea->viewport()->size();
+    if (size.isEmpty())
+        return;
+    m_clientArea->setBackground(QBrush(QPixmap::fromImage(
+        m_background.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation))));
+}
+
+bool MDIForm1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_clientArea->viewport() && event->type() == QEvent::Resize)
+        paintBackground();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MDIForm1::退出_Click()
+{
+    EndProgram();
+}
+
+void MDIForm1::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    EndProgram();
+}
+
+void MDIForm1::注销_Click()
+{
+    while (QMdiSubWindow *active = m_clientArea->activeSubWindow()) {
+        active->close();
+        if (m_clientArea->activeSubWindow() == active)
+            break; // it refused to close
+    }
+    m_clientArea->closeAllSubWindows();
+    if (!LaunchArguments().isEmpty())
+        writeLogoffCommand();
+    else
+        switchOperator();
+}
+
+void MDIForm1::writeLogoffCommand()
+{
+    QFile file(QDir(programFolder()).filePath(QStringLiteral("Command.Dll")));
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        QStringEncoder systemCodePage(QStringConverter::System);
+        file.write(systemCodePage.encode(QStringLiteral("注销\r\n")));
+        file.close();
+    }
+    // Hand the focus to the launcher's window where the desktop lets a program do so.
+    const QString wmctrl = QStandardPaths::findExecutable(QStringLiteral("wmctrl"));
+    if (!wmctrl.isEmpty())
+        QProcess::startDetached(wmctrl, {QStringLiteral("-a"), QStringLiteral("Veldrin系统2011版")});
+}
+
+void MDIForm1::switchOperator()
+{
+    frmLogin *login = frmLogin::instance();
+    login->Label2->hide();
+    login->List1->hide();
+    login->Tag = QStringLiteral("切换");
+    login->txtPassword->clear();
+    login->exec();
+    login->Tag.clear();
+    if (programEndRequested())
+        return;
+    // The super-user gets every entry after a switch too, as at start-up.
+    if (OperatorContext().工号 == QStringLiteral("超级用户"))
+        enableAllEntries();
+    else
+        权限设置();
+}
+
+void MDIForm1::关于软件_Click()
+{
+    openEntryWindow(QStringLiteral("关于软件"));
+}
+
+void MDIForm1::联系我们_Click()
+{
+    const QString address = readLocalSettings().contactUrl;
+    const QUrl url = QUrl::fromUserInput(address);
+    if (!url.isValid() || !QDesktopServices::openUrl(url))
+        MessageBoxes::showWithAppTitle(this, QStringLiteral("无法打开网页：") + address, MessageBoxes::Icon::Information);
+}

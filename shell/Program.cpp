@@ -1,0 +1,103 @@
+#include "shell/Program.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QVersionNumber>
+
+namespace {
+
+bool &endRequested()
+{
+    static bool requested = false;
+    return requested;
+}
+
+QString &folderOverride()
+{
+    static QString folder;
+    return folder;
+}
+
+QDateTime &clockOverride()
+{
+    static QDateTime now;
+    return now;
+}
+
+QVersionNumber programVersion()
+{
+    const QVersionNumber v = QVersionNumber::fromString(QCoreApplication::applicationVersion());
+    return v.isNull() ? QVersionNumber(1, 0, 0) : v;
+}
+
+} // namespace
+
+void EndProgram()
+{
+    static bool ending = false;
+    if (ending)
+        return; // a window closing during the shutdown asks again
+    ending = true;
+    endRequested() = true;
+    if (auto *app = qobject_cast<QApplication *>(QCoreApplication::instance()))
+        app->closeAllWindows();
+    QCoreApplication::exit(0);
+    ending = false;
+}
+
+bool programEndRequested()
+{
+    return endRequested();
+}
+
+void resetProgramEndRequest()
+{
+    endRequested() = false;
+}
+
+QDate Today()
+{
+    return Now().date();
+}
+
+QDateTime Now()
+{
+    return clockOverride().isValid() ? clockOverride() : QDateTime::currentDateTime();
+}
+
+void setClockForTests(const QDateTime &now)
+{
+    clockOverride() = now;
+}
+
+QString programFolder()
+{
+    return folderOverride().isEmpty() ? QCoreApplication::applicationDirPath() : folderOverride();
+}
+
+void setProgramFolderForTests(const QString &folder)
+{
+    folderOverride() = folder;
+}
+
+QString versionLabelText()
+{
+    const QVersionNumber v = programVersion();
+    return QStringLiteral("V%1.%2版").arg(v.majorVersion()).arg(v.minorVersion());
+}
+
+QString fullVersionText()
+{
+    const QVersionNumber v = programVersion();
+    return QStringLiteral("%1.%2.%3").arg(v.majorVersion()).arg(v.minorVersion()).arg(v.microVersion());
+}
+
+Hourglass::Hourglass()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+Hourglass::~Hourglass()
+{
+    QApplication::restoreOverrideCursor();
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+// Ends the whole program at once: every window closes and the event loop stops.
+// Tests see the request instead of an exit.
+void EndProgram();
+bool programEndRequested();
+void resetProgramEndRequest();
+
+// The program's folder (where MDI.BMP and Command.Dll live). Tests may move it.
+QString programFolder();
+void setProgramFolderForTests(const QString &folder);
+
+// The date and time the windows work with; tests set them.
+QDate Today();
+QDateTime Now();
+void setClockForTests(const QDateTime &now); // an invalid value returns to the real clock
+
+// "V{major}.{minor}版" and "{major}.{minor}.{revision}" of the running program.
+QString versionLabelText();
+QString fullVersionText();
+
+// The hourglass for the whole application while an object of this type lives.
+class Hourglass
+{
+public:
+    Hourglass();
+    ~Hourglass();
+    Hourglass(const Hourglass &) = delete;
+    Hourglass &operator=(const Hourglass &) = delete;
+};

@@ -1,0 +1,491 @@
+#include "stock/frm票据入库.h"
+
+#include "platform/ui/DropDownList.h"
+#include "platform/ui/FlexGrid.h"
+#include "platform/ui/KeyedTree.h"
+#include "platform/ui/MessageBoxes.h"
+#include "platform/ui/StatusBar.h"
+#include "platform/ui/TextMeasure.h"
+#include "platform/ui/Twips.h"
+#include "shell/AppState.h"
+#include "shell/Module1.h"
+#include "shell/Program.h"
+#include "shell/Varnel1.h"
+#include "stock/StockSql.h"
+
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+
+namespace {
+
+const QColor taxControlledBlue(0, 0, 255);
+constexpr int HiddenColumns = 5;
+constexpr int MaxBillNumberDigits = 77;
+
+// Tree images: 1 an ordinary bill type, 2 a tax-controlled one (with a red seal).
+QIcon billTypeIcon(bool taxControlled)
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QColor(90, 110, 140));
+    p.setBrush(QColor(255, 253, 240));
+    p.drawRect(QRectF(2.5, 1.5, 11, 13));
+    p.setPen(QColor(150, 160, 180));
+    for (int y = 5; y <= 11; y += 3)
+        p.drawLine(5, y, 11, y);
+    if (taxControlled) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(200, 40, 40));
+        p.drawEllipse(QRectF(8, 8, 7, 7));
+    }
+    return QIcon(pixmap);
+}
+
+bool isDigits(const QString &text)
+{
+    for (QChar c : text)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+    return !text.isEmpty();
+}
+
+QLabel *label(QWidget *parent, int index, const QString &caption, int left, int top)
+{
+    auto *l = new QLabel(caption, parent);
+    l->setObjectName(QStringLiteral("Label1(%1)").arg(index));
+    l->adjustSize();
+    l->move(Twips::toPixels(left), Twips::toPixels(top));
+    return l;
+}
+
+QPushButton *button(QWidget *parent, const QString &name, const QString &caption, int left)
+{
+    auto *b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    Twips::place(b, left, 1200, 1095, 345);
+    return b;
+}
+
+} // namespace
+
+frm票据入库::frm票据入库(QWidget *parent) : ChildWindow(parent)
+{
+    setObjectName(QStringLiteral("frm票据入库"));
+    setWindowTitle(QStringLiteral("票据入库"));
+    buildControls();
+}
+
+QString frm票据入库::gridFormat()
+{
+    return QStringLiteral("<序  |<票据类型                  |<票据本编号    |<税控机编号     |>份数|<票据号码范围                    "
+                          "|<入库时间    |<领用时间   |<核销时间   |<备注          |^状态     |||||");
+}
+
+void frm票据入库::buildControls()
+{
+    resize(Twips::size(16000, 8400));
+
+    Label1[1] = label(this, 1, QStringLiteral("票据类型"), 90, 120);
+    TreeView1 = new KeyedTree(this);
+    TreeView1->setObjectName(QStringLiteral("TreeView1"));
+    TreeView1->setImageList({billTypeIcon(false), billTypeIcon(true)});
+    Twips::place(TreeView1, 60, 360, 2565, 7425);
+
+    Label1[8] = label(this, 8, QStringLiteral("票据"), 2730, 150);
+    MSFlexGrid1 = new FlexGrid(this);
+    MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
+    MSFlexGrid1->setFormatString(gridFormat());
+    Twips::place(MSFlexGrid1, 2670, 390, 13200, 4155);
+
+    Frame1 = new QFrame(this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1->setFrameShape(QFrame::StyledPanel);
+    Twips::place(Frame1, 2640, 4500, 12630, 1785);
+    Label1[3] = label(Frame1, 3, QStringLiteral("票据起始号码"), 135, 660);
+    Text3 = new QLineEdit(Frame1);
+    Text3->setObjectName(QStringLiteral("Text3"));
+    Text3->setMaxLength(MaxBillNumberDigits);
+    Twips::place(Text3, 1245, 600, 1965, 300);
+    Command1 = button(Frame1, QStringLiteral("Command1"), QStringLiteral("新增"), 2400);
+    Command2 = button(Frame1, QStringLiteral("Command2"), QStringLiteral("确定"), 3540);
+    Command2->setAutoDefault(true); // Enter on the focused button registers the number
+    Command4 = button(Frame1, QStringLiteral("Command4"), QStringLiteral("退出"), 8130);
+    Text3->installEventFilter(this);
+    setTabOrder(Text3, Command2);
+
+    StatusBar2 = new StatusBar(4, this);
+    StatusBar2->setObjectName(QStringLiteral("StatusBar2"));
+    StatusBar2->setSizeGripEnabled(false);
+
+    // Values of the registration, never shown.
+    Text1 = new QLineEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setReadOnly(true);
+    Text1->hide();
+    Text2 = new QLineEdit(QStringLiteral("1"), this);
+    Text2->setObjectName(QStringLiteral("Text2"));
+    Text2->hide();
+    Combo2 = new DropDownList(this);
+    Combo2->setObjectName(QStringLiteral("Combo2"));
+    Combo2->hide();
+
+    connect(Command1, &QPushButton::clicked, this, &frm票据入库::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &frm票据入库::Command2_Click);
+    connect(Command4, &QPushButton::clicked, this, &frm票据入库::Command4_Click);
+    connect(TreeView1, &KeyedTree::nodeClicked, this, &frm票据入库::TreeView1_NodeClick);
+    connect(MSFlexGrid1, &FlexGrid::cellClicked, this, &frm票据入库::MSFlexGrid1_Click);
+    connect(MSFlexGrid1, &FlexGrid::focusLost, this, &frm票据入库::MSFlexGrid1_LostFocus);
+}
+
+// ---------------------------------------------------------------- loading
+
+void frm票据入库::Form_Load()
+{
+    CenterChild(this);
+    StatusBar2->setPanelText(2, QLatin1Char(' ') + OperatorContext().职能部门名称);
+    StatusBar2->setPanelText(4, QLatin1Char(' ') + OperatorContext().岗位名称);
+    for (int c = MSFlexGrid1->Cols() - HiddenColumns; c < MSFlexGrid1->Cols(); ++c)
+        MSFlexGrid1->setColWidth(c, 0);
+    MSFlexGrid1->setRows(1);
+}
+
+void frm票据入库::Form_Activate()
+{
+    try {
+        loadBillTypes();
+        loadMachines();
+    } catch (const db::DbError &error) {
+        ShowErrorBox(error.number(), error.description(), MessageBoxes::Icon::Critical, QString());
+    }
+    maximize();
+}
+
+void frm票据入库::loadBillTypes()
+{
+    db::Recordset types = DbConnection().open(stockBillTypesSql());
+    TreeView1->clearNodes();
+    m_types.clear();
+    for (; !types.eof(); types.moveNext()) {
+        const QString code = types.text(QStringLiteral("票据类型代号"));
+        const bool taxControlled = types.flag(QStringLiteral("税控"));
+        const int node = TreeView1->addNode(code + QLatin1Char('P'), code + QLatin1Char(' ') + types.text(QStringLiteral("票据类型")),
+                                            taxControlled ? 2 : 1);
+        if (taxControlled) {
+            TreeView1->setSelectedIndex(node);
+            TreeView1->setForeColor(node, taxControlledBlue);
+        }
+        BillType type;
+        type.code = code;
+        type.count = types.isNull(QStringLiteral("份数")) ? 0 : types.text(QStringLiteral("份数")).toInt();
+        type.faceValue = types.isNull(QStringLiteral("面值")) ? QStringLiteral("0") : types.text(QStringLiteral("面值"));
+        m_types.append(type);
+    }
+}
+
+void frm票据入库::loadMachines()
+{
+    db::Recordset machines = DbConnection().open(machinesInUseSql(Today()));
+    Combo2->clearLines();
+    Combo2->addLine(QStringLiteral("[无]"));
+    for (; !machines.eof(); machines.moveNext()) {
+        const QString department = machines.isNull(QStringLiteral("职能部门名称")) ? QStringLiteral("无使用单位")
+                                                                              : machines.text(QStringLiteral("职能部门名称"));
+        Combo2->addLine(machines.text(QStringLiteral("税控机编号")) + QLatin1Char(' ') + department);
+    }
+    Combo2->setListIndex(0);
+}
+
+void frm票据入库::Form_Resize()
+{
+    const QSize inner = innerSize();
+    const int statusHeight = StatusBar2->sizeHint().height();
+    StatusBar2->setGeometry(0, inner.height() - statusHeight, inner.width(), statusHeight);
+    const int statusTwips = Twips::fromPixels(statusHeight);
+    const int width = Twips::fromPixels(inner.width()), height = Twips::fromPixels(inner.height());
+    const QRect grid = MSFlexGrid1->geometry(), frame = Frame1->geometry(), tree = TreeView1->geometry();
+
+    const int gridWidth = width - Twips::fromPixels(grid.left()) - 45;
+    const int frameTop = height - statusTwips - Twips::fromPixels(frame.height()) - 60;
+    const int gridHeight = frameTop - Twips::fromPixels(grid.top()) - 60;
+    const int treeHeight = height - Twips::fromPixels(tree.top()) - statusTwips - 60;
+    // A step whose result makes no sense (a window made very small) is skipped.
+    if (gridWidth > 0) {
+        MSFlexGrid1->resize(Twips::toPixels(gridWidth), MSFlexGrid1->height());
+        Frame1->resize(Twips::toPixels(gridWidth), Frame1->height());
+    }
+    if (frameTop > 0)
+        Frame1->move(Frame1->x(), Twips::toPixels(frameTop));
+    if (gridHeight > 0)
+        MSFlexGrid1->resize(MSFlexGrid1->width(), Twips::toPixels(gridHeight));
+    if (treeHeight > 0)
+        TreeView1->resize(TreeView1->width(), Twips::toPixels(treeHeight));
+}
+
+// ---------------------------------------------------------------- tree and grid
+
+const frm票据入库::BillType *frm票据入库::selectedType() const
+{
+    const int node = TreeView1->selectedIndex();
+    return node >= 1 && node <= m_types.size() ? &m_types[node - 1] : nullptr;
+}
+
+bool frm票据入库::selectedTypeIsTaxControlled() const
+{
+    return TreeView1->image(TreeView1->selectedIndex()) != 1;
+}
+
+void frm票据入库::TreeView1_NodeClick(int node)
+{
+    if (node < 1 || node > m_types.size())
+        return;
+    Text2->setText(QString::number(m_types[node - 1].count));
+    Text3->clear();
+    Command1->setEnabled(true);
+    Command2->setEnabled(true);
+    if (TreeView1->foreColor(node) == taxControlledBlue) {
+        Combo2->setEnabled(true);
+    } else {
+        Combo2->setEnabled(false);
+        Combo2->setListIndex(0);
+    }
+}
+
+void frm票据入库::MSFlexGrid1_Click()
+{
+    selectGridRow();
+}
+
+void frm票据入库::selectGridRow()
+{
+    FlexGrid *grid = MSFlexGrid1;
+    if (grid->Rows() <= 1)
+        return;
+    const int row = grid->Row();
+    Text1->setText(grid->TextMatrix(row, 2));
+
+    const int node = TreeView1->indexOfKey(grid->TextMatrix(row, 14) + QLatin1Char('P'));
+    if (node > 0)
+        TreeView1->setSelectedIndex(node);
+    if (node <= 0 || TreeView1->foreColor(node) != taxControlledBlue) {
+        Combo2->setListIndex(0);
+    } else {
+        for (int i = 1; i < Combo2->listCount(); ++i)
+            if (Combo2->lineText(i).section(QLatin1Char(' '), 0, 0) == grid->TextMatrix(row, 3)) {
+                Combo2->setListIndex(i);
+                break;
+            }
+    }
+    Text2->setText(grid->TextMatrix(row, 4));
+    Text3->setText(grid->TextMatrix(row, 12));
+    StatusBar2->setPanelText(1, grid->TextMatrix(row, 10));
+    Command1->setText(QStringLiteral("新增"));
+    // Only a book still in stock, never issued or used, takes further bills.
+    Command2->setEnabled(grid->TextMatrix(row, 7).isEmpty() && grid->TextMatrix(row, 10) == QStringLiteral("在库")
+                         && grid->TextMatrix(row, 11) == QLatin1String("False"));
+    grid->selectRowAcross(row, 0, 10);
+
+    if (!m_wheelHooked) {
+        HookWheel(grid);
+        m_wheelHooked = true;
+    }
+    WheelGrid() = grid;
+}
+
+void frm票据入库::MSFlexGrid1_LostFocus()
+{
+    if (m_wheelHooked) {
+        UnhookWheel(MSFlexGrid1);
+        m_wheelHooked = false;
+    }
+}
+
+void frm票据入库::addGridRowForBook(const QString &bookNumber)
+{
+    db::Recordset book = DbConnection().open(bookByNumberSql(bookNumber));
+    if (book.eof())
+        return;
+    FlexGrid *grid = MSFlexGrid1;
+    const int row = grid->Rows();
+    grid->setRows(row + 1);
+    const QString first = book.text(QStringLiteral("起始编号")), last = book.text(QStringLiteral("终止编号"));
+    const QStringList cells = {
+        QString::number(row),
+        TreeView1->text(TreeView1->selectedIndex()).section(QLatin1Char(' '), 1),
+        book.text(QStringLiteral("入库单编号")),
+        book.text(QStringLiteral("税控机编号")),
+        book.text(QStringLiteral("份数")),
+        first + QStringLiteral(" - ") + last,
+        book.text(QStringLiteral("入库时间")),
+        QString(),
+        QString(),
+        book.text(QStringLiteral("备注")),
+        book.text(QStringLiteral("状态")),
+        book.text(QStringLiteral("使用")),
+        first,
+        last,
+        book.text(QStringLiteral("票据类型编号")),
+        book.text(QStringLiteral("ID")),
+    };
+    for (int c = 0; c < cells.size(); ++c)
+        grid->setTextMatrix(row, c, cells[c]);
+    for (int c = 0; c <= 8; ++c) {
+        const int wanted = TextMeasure::widthTwips(font(), cells[c]) + 90;
+        if (wanted > grid->ColWidth(c))
+            grid->setColWidth(c, wanted);
+    }
+    grid->selectRowAcross(row, 0, grid->Cols() - 1);
+}
+
+// ---------------------------------------------------------------- registration
+
+void frm票据入库::Command1_Click()
+{
+    if (Command1->text() != QStringLiteral("新增")) {
+        Command1->setText(QStringLiteral("新增"));
+        selectGridRow();
+        return;
+    }
+    Command1->setText(QStringLiteral("取消新增"));
+    Command2->setEnabled(true);
+    if (TreeView1->selectedIndex() == 0) {
+        ShowInfo(QStringLiteral("请选择票据类型！"));
+        return;
+    }
+    Text3->setFocus();
+}
+
+void frm票据入库::Command2_Click()
+{
+    const QString number = Text3->text();
+    if (number.isEmpty()) {
+        ShowInfo(QStringLiteral("请输入编号"));
+        Text3->setFocus();
+        return;
+    }
+    if (Command1->text() != QStringLiteral("取消新增")) {
+        ShowInfo(QStringLiteral("请先按“新增”，再输入票据编号。"));
+        return;
+    }
+    if (!selectedType()) {
+        ShowInfo(QStringLiteral("请选择票据类型！"));
+        return;
+    }
+    if (!isDigits(number)) {
+        MessageBoxes::showWithAppTitle(this, QStringLiteral("只能输入数字"));
+        Text3->setFocus();
+        return;
+    }
+    bool registered = false;
+    {
+        Hourglass busy;
+        registered = registerBill(number);
+    }
+    if (registered)
+        MessageBoxes::show(this, QStringLiteral("录入完成！"), QStringLiteral("提示！"), MessageBoxes::Icon::None);
+}
+
+bool frm票据入库::registerBill(const QString &number)
+{
+    const BillType type = *selectedType();
+    const QString bookNumber = yearlyBookNumber(type.code, Today());
+    Text1->setText(bookNumber);
+    try {
+        db::EditableRecordset book = DbConnection().openEditable(bookByNumberSql(bookNumber));
+        if (book.eof()) {
+            createBook(bookNumber, number, type);
+            addGridRowForBook(bookNumber);
+            // The entry reopens at once for the next number.
+            Command1->setText(QStringLiteral("新增"));
+            Command1->setEnabled(true);
+            Command1_Click();
+            return true;
+        }
+        db::EditableRecordset bills = DbConnection().openEditable(billsOfBookSql(bookNumber));
+        for (; !bills.eof(); bills.moveNext())
+            if (bills.text(QStringLiteral("票据编号")) == number) {
+                ShowInfo(QStringLiteral("票据本 %1 中已有编号为 %2 的票据，不能重复录入！").arg(bookNumber, number));
+                Text3->setFocus();
+                return false;
+            }
+        addBillToBook(bookNumber, number, type);
+        Command1->setText(QStringLiteral("新增"));
+        Command1->setEnabled(true);
+        return true;
+    } catch (const db::DbError &error) {
+        ShowErrorBox(error.number(), error.description(), MessageBoxes::Icon::Critical, QString());
+        return false;
+    }
+}
+
+// The first bill of a year: the book and its bill are written together or not at all.
+void frm票据入库::createBook(const QString &bookNumber, const QString &number, const BillType &type)
+{
+    db::Connection &connection = DbConnection();
+    connection.begin();
+    try {
+        db::EditableRecordset book = connection.openEditable(bookByNumberSql(bookNumber));
+        book.addNew();
+        book.setValue(QStringLiteral("入库单编号"), bookNumber);
+        book.setValue(QStringLiteral("票据类型编号"), type.code);
+        bool countOk = false;
+        const int count = Text2->text().toInt(&countOk);
+        book.setValue(QStringLiteral("份数"), Text2->text().isEmpty() || !countOk ? 1 : count);
+        book.setValue(QStringLiteral("起始编号"), number);
+        book.setValue(QStringLiteral("终止编号"), number);
+        book.setValue(QStringLiteral("入库时间"), Today().toString(QStringLiteral("yyyy-MM-dd")));
+        book.setValue(QStringLiteral("备注"), QVariant());
+        if (Combo2->listIndex() > 0)
+            book.setValue(QStringLiteral("税控机编号"), Combo2->text().section(QLatin1Char(' '), 0, 0));
+        book.setValue(QStringLiteral("状态"), QStringLiteral("在库"));
+        book.setValue(QStringLiteral("税控"), selectedTypeIsTaxControlled() ? 1 : 0);
+        book.update();
+
+        StatusBar2->setPanelText(1, QStringLiteral("正在生成票据..."));
+        addBillToBook(bookNumber, number, type);
+        connection.commit();
+    } catch (...) {
+        connection.rollback();
+        throw;
+    }
+}
+
+void frm票据入库::addBillToBook(const QString &bookNumber, const QString &number, const BillType &type)
+{
+    db::EditableRecordset bills = DbConnection().openEditable(billsOfBookSql(bookNumber));
+    bills.addNew();
+    bills.setValue(QStringLiteral("入库单编号"), bookNumber);
+    // Digit text keeps every digit and the typed length: leading zeros stay.
+    bills.setValue(QStringLiteral("票据编号"), number);
+    if (type.faceValue.toDouble() != 0)
+        bills.setValue(QStringLiteral("金额"), type.faceValue);
+    bills.update();
+}
+
+void frm票据入库::Command4_Click()
+{
+    unload();
+}
+
+// Only digits, Backspace and Enter may be typed into the number box.
+bool frm票据入库::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != Text3 || event->type() != QEvent::KeyPress)
+        return ChildWindow::eventFilter(watched, event);
+    const auto *key = static_cast<QKeyEvent *>(event);
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+        Command2->setFocus(Qt::TabFocusReason);
+        return true;
+    }
+    const QString typed = key->text();
+    if (key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab
+        || typed.isEmpty() || isDigits(typed))
+        return false;
+    MessageBoxes::showWithAppTitle(this, QStringLiteral("只能输入数字"));
+    return true;
+}

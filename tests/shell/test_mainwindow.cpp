@@ -1,0 +1,311 @@
+// The main window: menus by permission, windows opened once, log-off and switch of
+// operator, banner and background, and the about box.
+#include "ShellTestSupport.h"
+#include "platform/ui/ListBox.h"
+#include "shell/BannerStrip.h"
+#include "shell/frmAbout.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStringDecoder>
+#include <QtTest>
+
+namespace {
+
+const QStringList alwaysAvailable = {QStringLiteral("退出系统"), QStringLiteral("退出"), QStringLiteral("注销"),
+                                     QStringLiteral("关于"), QStringLiteral("关于软件"), QStringLiteral("联系我们")};
+
+const QStringList workingEntries = {QStringLiteral("票据使用情况查询"), QStringLiteral("票据作废恢复申请"),
+                                    QStringLiteral("票据作废恢复审批"), QStringLiteral("票据作废查询"),
+                                    QStringLiteral("全电票入库"), QStringLiteral("票据反核销"),
+                                    QStringLiteral("恢复路径设置")};
+
+// Stand-in working windows, so every entry has a window to open.
+void registerStandInWindows()
+{
+    for (const QString &name : workingEntries) {
+        const bool topLevel = name == QStringLiteral("票据作废恢复申请");
+        registerWindow({name,
+                        [name] {
+                            auto *w = new QWidget;
+                            w->setObjectName(QStringLiteral("window ") + name);
+                            w->setWindowTitle(name);
+                            w->resize(400, 300);
+                            return w;
+                        },
+                        topLevel ? WindowEntry::Placement::TopLevel : WindowEntry::Placement::Child});
+    }
+}
+
+QStringList enabledEntries(MDIForm1 *main)
+{
+    QStringList names;
+    for (QAction *a : main->menuEntries())
+        if (!a->isSeparator() && a->isEnabled())
+            names << a->objectName();
+    names.sort();
+    return names;
+}
+
+QStringList sorted(QStringList list)
+{
+    list.sort();
+    return list;
+}
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestDatabase> database;
+    QTemporaryDir programDir;
+
+    MDIForm1 *signInAs(const QString &user, const QString &password)
+    {
+        frmLogin *login = frmLogin::instance();
+        login->Form_Load();
+        login->TxtUser->setText(user);
+        login->txtPassword->setText(password);
+        login->cmdOK_Click();
+        return MDIForm1::existingInstance();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        setProgramFolderForTests(programDir.path());
+        registerStandInWindows();
+    }
+
+    void init()
+    {
+        resetShell();
+        QFile::remove(programDir.filePath(QStringLiteral("Command.Dll")));
+        database = std::make_unique<TestDatabase>();
+        addOrganisation(*database);
+        pointSettingsAt(database->path());
+    }
+
+    void cleanup()
+    {
+        resetShell();
+        MessageBoxes::stopScripting();
+        database.reset();
+    }
+
+    void menuBarOrderAndNames()
+    {
+        MDIForm1 *main = signInAs(QStringLiteral("supVr"), QStringLiteral("tulipa"));
+        QVERIFY(main);
+        QCOMPARE(main->windowTitle(), QStringLiteral("Tessaline"));
+        QStringList bar;
+        for (QAction *a : main->menuBar()->actions())
+            bar << a->objectName();
+        QCOMPARE(bar, (QStringList{QStringLiteral("票据查看"), QStringLiteral("票据反核销"), QStringLiteral("恢复路径设置"),
+                                   QStringLiteral("退出系统"), QStringLiteral("关于")}));
+        for (QAction *a : main->menuEntries())
+            if (!a->isSeparator())
+                QCOMPARE(a->objectName(), a->text());
+    }
+
+    void superUserGetsEveryEntry()
+    {
+        MDIForm1 *main = signInAs(QStringLiteral("supVr"), QStringLiteral("tulipa"));
+        QCOMPARE(enabledEntries(main), sorted(alwaysAvailable + workingEntries + QStringList{QStringLiteral("票据查看")}));
+    }
+
+    void postWithoutGroupsSeesOnlyTheAlwaysAvailableEntries()
+    {
+        MDIForm1 *main = signInAs(QStringLiteral("u1"), QStringLiteral("pw1"));
+        QCOMPARE(enabledEntries(main), sorted(alwaysAvailable));
+        QVERIFY(MessageBoxes::records().isEmpty());
+    }
+
+    void entryGrantedInsideARefusedDropDown()
+    {
+        grant(*database, QStringLiteral("P01"), QStringLiteral("G1"), QStringLiteral("全电票入库"), 1);
+        MDIForm1 *main = signInAs(QStringLiteral("u1"), QStringLiteral("pw1"));
+        QVERIFY(main->entry(QStringLiteral("全电票入库"))->isEnabled());
+        QVERIFY(!main->entry(QStringLiteral("票据查看"))->isEnabled());
+    }
+
+    void groupsThatDisagreeLeaveTheEntryEnabled()
+    {
+        grant(*database, QStringLiteral("P01"), QStringLiteral("G1"), QStringLiteral("票据反核销"), 1);
+        grant(*database, QStringLiteral("P01"), QStringLiteral("G2"), QStringLiteral("票据反核销"), 0);
+        grant(*database, QStringLiteral("P01"), QStringLiteral("G2"), QStringLiteral("票据查看"), 5);
+        grant(*database, QStringLiteral("P01"), QStringLiteral("G2"), QStringLiteral("没有这个菜单"), 1);
+        MDIForm1 *main = signInAs(QStringLiteral("u1"), QStringLiteral("pw1"));
+        QCOMPARE(enabledEntries(main),
+                 sorted(alwaysAvailable + QStringList{QStringLiteral("票据反核销"), QStringLiteral("票据查看")}));
+    }
+
+    void nullPopedomShowsTheErrorBox()
+    {
+        grant(*database, QStringLiteral("P01"), QStringLiteral("G1"), QStringLiteral("票据查看"), QVariant());
+        grant(*database, QStringLiteral("P01"), QStringLiteral("G2"), QStringLiteral("票据反核销"), 1);
+        MDIForm1 *main = signInAs(QStringLiteral("u1"), QStringLiteral("pw1"));
+        const auto shown = MessageBoxes::records();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].text, QStringLiteral("错误号：94\r\n错误描述：无效使用 Null"));
+        QCOMPARE(shown[0].title, QStringLiteral("提示"));
+        QCOMPARE(shown[0].icon, MessageBoxes::Icon::Information);
+        QCOMPARE(enabledEntries(main), sorted(alwaysAvailable));
+    }
+
+    void windowOpenedTwiceIsOneWindow()
+    {
+        MDIForm1 *main = signInAs(QStringLiteral("supVr"), QStringLiteral("tulipa"));
+        main->entry(QStringLiteral("票据反核销"))->trigger();
+        QWidget *first = main->openWindowOf(QStringLiteral("票据反核销"));
+        QVERIFY(first);
+        main->entry(QStringLiteral("恢复路径设置"))->trigger();
+        main->entry(QStringLiteral("票据反核销"))->trigger();
+        QCOMPARE(main->openWindowOf(QStringLiteral("票据反核销")), first);
+        QCOMPARE(main->clientArea()->subWindowList().size(), 2);
+        QCOMPARE(main->clientArea()->activeSubWindow()->widget(), first);
+
+        // A window that closes itself can be opened again.
+        first->close();
+        QTRY_COMPARE(main->clientArea()->subWindowList().size(), 1);
+        main->entry(QStringLiteral("票据反核销"))->trigger();
+        QVERIFY(main->openWindowOf(QStringLiteral("票据反核销")));
+        QCOMPARE(main->clientArea()->subWindowList().size(), 2);
+
+        // The application window is a window of its own, outside the client area.
+        main->entry(QStringLiteral("票据作废恢复申请"))->trigger();
+        QWidget *application = main->openWindowOf(QStringLiteral("票据作废恢复申请"));
+        QVERIFY(application && application->isWindow());
+        QCOMPARE(main->clientArea()->subWindowList().size(), 2);
+    }
+
+    void logoffWithTheLauncherWritesTheCommandFile()
+    {
+        LaunchArguments() = QStringLiteral("u1,张三,01,总务处,P01,出纳,01,机关,1,管理岗");
+        frmLogin::instance()->Form_Load();
+        MDIForm1 *main = MDIForm1::existingInstance();
+        QVERIFY(main);
+        main->openEntryWindow(QStringLiteral("票据反核销"));
+        main->注销_Click();
+        QVERIFY(main->clientArea()->subWindowList().isEmpty());
+        QFile file(programDir.filePath(QStringLiteral("Command.Dll")));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QStringDecoder systemCodePage(QStringConverter::System);
+        QCOMPARE(QString(systemCodePage.decode(bytes)), QStringLiteral("注销\r\n"));
+        // The operator stays signed in; the login window never showed.
+        QCOMPARE(OperatorContext().工号, QStringLiteral("u1"));
+        QVERIFY(!frmLogin::instance()->isVisible());
+    }
+
+    void logoffWithoutTheLauncherSwitchesTheOperator()
+    {
+        grant(*database, QStringLiteral("P02"), QStringLiteral("G1"), QStringLiteral("恢复路径设置"), 1);
+        MDIForm1 *main = signInAs(QStringLiteral("u1"), QStringLiteral("pw1"));
+        main->openEntryWindow(QStringLiteral("票据反核销"));
+        frmLogin *login = frmLogin::instance();
+        QTimer::singleShot(0, login, [login] {
+            QCOMPARE(login->Tag, QStringLiteral("切换"));
+            QVERIFY(login->txtPassword->text().isEmpty());
+            QCOMPARE(login->TxtUser->text(), QStringLiteral("u1"));
+            login->TxtUser->setText(QStringLiteral("u2"));
+            login->txtPassword->setText(QStringLiteral("pw2"));
+            login->cmdOK_Click();
+            const int main = login->List1->item(0)->text().contains(QStringLiteral("主要")) ? 0 : 1;
+            login->List1->setCurrentRow(main);
+            login->List1_DblClick();
+        });
+        main->注销_Click();
+        QVERIFY(main->clientArea()->subWindowList().isEmpty());
+        QCOMPARE(OperatorContext().岗位代号, QStringLiteral("P02"));
+        QCOMPARE(enabledEntries(main), sorted(alwaysAvailable + QStringList{QStringLiteral("恢复路径设置")}));
+        QVERIFY(!login->isVisible());
+        QVERIFY(main->isVisible());
+    }
+
+    void switchToTheSuperUserEnablesEverything()
+    {
+        MDIForm1 *main = signInAs(QStringLiteral("u1"), QStringLiteral("pw1"));
+        frmLogin *login = frmLogin::instance();
+        QTimer::singleShot(0, login, [login] {
+            login->TxtUser->setText(QStringLiteral("supVr"));
+            login->txtPassword->setText(QStringLiteral("tulipa"));
+            login->cmdOK_Click();
+        });
+        main->注销_Click();
+        QCOMPARE(OperatorContext().工号, QStringLiteral("超级用户"));
+        QVERIFY(main->entry(QStringLiteral("全电票入库"))->isEnabled());
+        QVERIFY(main->entry(QStringLiteral("票据查看"))->isEnabled());
+    }
+
+    void bannerTilesItsMiddleSlice()
+    {
+        // Slices at 8850 + 300 i while that is left of the last 4000 twips.
+        QVERIFY(BannerStrip::sliceTargetsTwips(12850).isEmpty());
+        QCOMPARE(BannerStrip::sliceTargetsTwips(13200), (QVector<int>{9150}));
+        QCOMPARE(BannerStrip::sliceTargetsTwips(13751).size(), 3);
+        QCOMPARE(BannerStrip::sliceTargetsTwips(30000).last(), 25950);
+    }
+
+    void backgroundPictureIsOptional()
+    {
+        // Without MDI.BMP the main window opens without a message.
+        MDIForm1 *main = signInAs(QStringLiteral("supVr"), QStringLiteral("tulipa"));
+        QVERIFY(main->isVisible());
+        QVERIFY(MessageBoxes::records().isEmpty());
+        MDIForm1::destroyInstance();
+
+        QImage picture(40, 30, QImage::Format_RGB32);
+        picture.fill(QColor(10, 200, 30));
+        QVERIFY(picture.save(programDir.filePath(QStringLiteral("MDI.BMP")), "BMP"));
+        main = MDIForm1::instance();
+        main->show();
+        QApplication::processEvents();
+        const QImage shown = main->clientArea()->background().texture().toImage();
+        QVERIFY(!shown.isNull());
+        QCOMPARE(shown.size(), main->clientArea()->viewport()->size());
+        QCOMPARE(QColor(shown.pixel(shown.width() / 2, shown.height() / 2)), QColor(10, 200, 30));
+        QFile::remove(programDir.filePath(QStringLiteral("MDI.BMP")));
+    }
+
+    void aboutBoxAndItsSystemInformationFallback()
+    {
+        MDIForm1 *main = signInAs(QStringLiteral("supVr"), QStringLiteral("tulipa"));
+        main->entry(QStringLiteral("关于软件"))->trigger();
+        auto *about = qobject_cast<frmAbout *>(main->openWindowOf(QStringLiteral("关于软件")));
+        QVERIFY(about);
+        QCOMPARE(about->windowTitle(), QStringLiteral("关于Veldrin系统2011版"));
+        QCOMPARE(about->lblTitle->text(), QStringLiteral("Veldrin系统2011版的一部分"));
+        QVERIFY(about->Label7->text().endsWith(QStringLiteral("1.0.0")));
+
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QByteArray("/nonexistent"));
+        QTest::mouseClick(about->cmdSysInfo, Qt::LeftButton);
+        qputenv("PATH", path);
+        const auto shown = MessageBoxes::records();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].text, QStringLiteral("此时系统信息不可用"));
+        QCOMPARE(shown[0].icon, MessageBoxes::Icon::None);
+        QTest::mouseClick(about->cmdOK, Qt::LeftButton);
+        QTRY_VERIFY(!main->openWindowOf(QStringLiteral("关于软件")));
+    }
+};
+
+int main(int argc, char **argv)
+{
+    qputenv("XDG_CONFIG_HOME", testConfigHome().path().toUtf8());
+    QApplication app(argc, argv);
+    app.setQuitOnLastWindowClosed(false);
+    TestMainWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_mainwindow.moc"
