@@ -3,6 +3,7 @@
 #include "platform/ui/ListBox.h"
 #include "platform/ui/MessageBoxes.h"
 #include "shell/AppState.h"
+#include "shell/Artwork.h"
 #include "shell/BannerStrip.h"
 #include "shell/DbSettings.h"
 #include "shell/Module1.h"
@@ -12,6 +13,7 @@
 #include "shell/frmAbout.h"
 #include "shell/frmLogin.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
@@ -71,6 +73,8 @@ MDIForm1::MDIForm1()
     setObjectName(QStringLiteral("MDIForm1"));
     setWindowTitle(QStringLiteral("Tessaline"));
     setAttribute(Qt::WA_DeleteOnClose, false);
+    if (QApplication::windowIcon().isNull())
+        QApplication::setWindowIcon(QIcon(QPixmap::fromImage(Artwork::aboutPicture())));
 
     auto *central = new QWidget(this);
     auto *layout = new QVBoxLayout(central);

@@ -1,0 +1,139 @@
+// Renders the windows on the demo data to PNG files in the build folder (screens/),
+// for review and for the README. Each picture is also checked to be a real picture.
+#include "db/DatabaseSetup.h"
+#include "platform/ui/KeyedTree.h"
+#include "platform/ui/ListBox.h"
+#include "platform/ui/MessageBoxes.h"
+#include "shell/AppState.h"
+#include "shell/MDIForm1.h"
+#include "shell/Program.h"
+#include "shell/WindowRegistry.h"
+#include "shell/frmLogin.h"
+#include "stock/frm票据入库.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSettings>
+#include <QtTest>
+
+namespace {
+
+QTemporaryDir &configHome()
+{
+    static QTemporaryDir dir;
+    return dir;
+}
+
+QString screensFolder()
+{
+    const QString build = qEnvironmentVariable("TESSALINE_BUILD_DIR", QDir::currentPath());
+    QDir().mkpath(build + QStringLiteral("/screens"));
+    return build + QStringLiteral("/screens");
+}
+
+// Saves a picture and checks that it shows something (more than one colour).
+void save(const QImage &image, const QString &name)
+{
+    QVERIFY(!image.isNull());
+    QSet<QRgb> colours;
+    for (int y = 0; y < image.height(); y += 7)
+        for (int x = 0; x < image.width(); x += 7)
+            colours.insert(image.pixel(x, y));
+    QVERIFY2(colours.size() > 8, qPrintable(name));
+    QVERIFY(image.save(screensFolder() + QLatin1Char('/') + name));
+}
+
+} // namespace
+
+class TestScreenshots : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir dataDir;
+
+private slots:
+    void initTestCase()
+    {
+        const QString file = dataDir.filePath(QStringLiteral("demo.db"));
+        {
+            auto connection = db::Connection::createSqlite(file);
+            DatabaseSetup::createSchema(*connection);
+            DatabaseSetup::loadDemoData(*connection);
+        }
+        QSettings settings(configHome().filePath(QStringLiteral("VB and VBA Program Settings/Veldrin2011.conf")),
+                           QSettings::IniFormat);
+        settings.setValue(QStringLiteral("DBConfig/DBname"), file);
+        settings.setValue(QStringLiteral("Tessaline/Backend"), QStringLiteral("sqlite"));
+        settings.sync();
+        setProgramFolderForTests(QStringLiteral(TESSALINE_APP_FOLDER));
+        setClockForTests(QDateTime(QDate(2026, 12, 9), QTime(10, 30)));
+        registerWindow({QStringLiteral("全电票入库"), [] { return new frm票据入库; }, WindowEntry::Placement::MaximizedChild});
+        MessageBoxes::startScripting();
+    }
+
+    void loginWindow()
+    {
+        frmLogin *login = frmLogin::instance();
+        login->Form_Load();
+        login->show();
+        login->TxtUser->setText(QStringLiteral("1006"));
+        login->txtPassword->setText(QStringLiteral("123"));
+        login->cmdOK_Click();
+        QVERIFY(MessageBoxes::records().isEmpty());
+        QApplication::processEvents();
+        save(login->grab().toImage(), QStringLiteral("login.png"));
+        login->List1->setCurrentRow(0);
+        login->List1_DblClick();
+    }
+
+    void mainWindowWithMenus()
+    {
+        MDIForm1 *main = MDIForm1::existingInstance();
+        QVERIFY(main);
+        main->resize(1280, 800);
+        QApplication::processEvents();
+        save(main->grab().toImage(), QStringLiteral("main.png"));
+        QMenu *bills = main->menuBar()->actions().first()->menu();
+        QVERIFY(bills);
+        bills->popup(main->mapToGlobal(QPoint(10, 20)));
+        QApplication::processEvents();
+        save(bills->grab().toImage(), QStringLiteral("main_menu.png"));
+        bills->hide();
+    }
+
+    void stockInWindow()
+    {
+        OperatorContext().工号 = QStringLiteral("超级用户");
+        MDIForm1 *main = MDIForm1::existingInstance();
+        auto *window = dynamic_cast<frm票据入库 *>(main->openEntryWindow(QStringLiteral("全电票入库")));
+        QVERIFY(window);
+        QApplication::processEvents();
+        for (const char *number : {"00012001", "00012002"}) {
+            window->Command1_Click();
+            window->Text3->setText(QString::fromLatin1(number));
+            window->Command2_Click();
+        }
+        window->TreeView1->setSelectedIndex(1);
+        window->TreeView1_NodeClick(1);
+        window->Command1_Click();
+        window->Text3->setText(QStringLiteral("3300001"));
+        window->Command2_Click();
+        QApplication::processEvents();
+        save(main->grab().toImage(), QStringLiteral("stock_in.png"));
+    }
+};
+
+int main(int argc, char **argv)
+{
+    qputenv("XDG_CONFIG_HOME", configHome().path().toUtf8());
+    QApplication app(argc, argv);
+    app.setQuitOnLastWindowClosed(false);
+    QFont::insertSubstitutions(QStringLiteral("宋体"), {QStringLiteral("AR PL UMing CN")});
+    TestScreenshots test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_screenshots.moc"
