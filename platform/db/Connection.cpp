@@ -52,14 +52,7 @@ std::unique_ptr<Connection> Connection::openSqlite(const QString &file, int busy
 {
     if (file.isEmpty() || !QFileInfo(file).isFile())
         throw DbError(QStringLiteral("数据库文件不存在：%1").arg(file));
-    auto connection = std::make_unique<Connection>();
-    connection->m_name = nextConnectionName();
-    connection->m_dialect = Dialect::Sqlite;
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection->m_name);
-    db.setDatabaseName(file);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(qMax(0, busyTimeoutSeconds) * 1000));
-    if (!db.open())
-        throw errorFrom(db.lastError());
+    auto connection = openSqliteFile(file, QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(qMax(0, busyTimeoutSeconds) * 1000));
     connection->executeNative(QStringLiteral("PRAGMA foreign_keys = ON"));
     return connection;
 }
@@ -68,11 +61,17 @@ std::unique_ptr<Connection> Connection::createSqlite(const QString &file)
 {
     if (QFileInfo::exists(file))
         throw DbError(QStringLiteral("数据库文件已存在：%1").arg(file));
+    return openSqliteFile(file, QString());
+}
+
+std::unique_ptr<Connection> Connection::openSqliteFile(const QString &file, const QString &options)
+{
     auto connection = std::make_unique<Connection>();
     connection->m_name = nextConnectionName();
     connection->m_dialect = Dialect::Sqlite;
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection->m_name);
     db.setDatabaseName(file);
+    db.setConnectOptions(options);
     if (!db.open())
         throw errorFrom(db.lastError());
     return connection;

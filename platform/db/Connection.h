@@ -64,6 +64,7 @@ public:
 
 private:
     friend class EditableRecordset;
+    static std::unique_ptr<Connection> openSqliteFile(const QString &file, const QString &options);
     void requireOpen() const;
     void noteStatement(const QString &text);
     QStringList adapt(const QString &sql) const;

@@ -238,17 +238,24 @@ std::vector<Tokens> splitBatch(const Tokens &tokens)
 
 // ---------------------------------------------------------------- functions
 
+// Whether tokens[i] calls the function name; gives the positions of its parentheses.
+bool findCall(const Tokens &tokens, size_t i, const char *name, size_t &open, size_t &close)
+{
+    if (!isWord(tokens[i], name))
+        return false;
+    open = nextSignificant(tokens, i);
+    if (open >= tokens.size() || !isPunct(tokens[open], "("))
+        return false;
+    close = matchingParen(tokens, open);
+    return close < tokens.size();
+}
+
 // len(x) counts characters without trailing blanks on SQL Server.
 void rewriteLen(Tokens &tokens)
 {
+    size_t open = 0, close = 0;
     for (size_t i = 0; i < tokens.size(); ++i) {
-        if (!isWord(tokens[i], "len"))
-            continue;
-        const size_t open = nextSignificant(tokens, i);
-        if (open >= tokens.size() || !isPunct(tokens[open], "("))
-            continue;
-        const size_t close = matchingParen(tokens, open);
-        if (close >= tokens.size())
+        if (!findCall(tokens, i, "len", open, close))
             continue;
         tokens[i].text = QStringLiteral("length");
         tokens[open] = Token{Kind::Raw, QStringLiteral("(rtrim(")};
@@ -324,14 +331,9 @@ std::optional<QString> sqliteConvert(const std::vector<QString> &args)
 
 void rewriteConvert(Tokens &tokens)
 {
+    size_t open = 0, close = 0;
     for (size_t i = tokens.size(); i-- > 0;) {
-        if (!isWord(tokens[i], "convert"))
-            continue;
-        const size_t open = nextSignificant(tokens, i);
-        if (open >= tokens.size() || !isPunct(tokens[open], "("))
-            continue;
-        const size_t close = matchingParen(tokens, open);
-        if (close >= tokens.size())
+        if (!findCall(tokens, i, "convert", open, close))
             continue;
         if (auto replacement = sqliteConvert(callArguments(tokens, open, close)))
             replaceRange(tokens, i, close + 1, *replacement);
@@ -485,6 +487,52 @@ QString parenthesizedJoins(const std::vector<FromItem> &items)
     return groups.join(QStringLiteral(", "));
 }
 
+// ---------------------------------------------------------------- select list
+
+// The items of the statement's top-level select list (the positions of their
+// significant tokens, DISTINCT left out) and where the list ends.
+struct SelectList
+{
+    std::vector<std::vector<size_t>> items;
+    size_t end = 0;
+};
+
+SelectList topLevelSelectList(const Tokens &tokens, const std::vector<int> &d)
+{
+    SelectList list;
+    size_t i = 0;
+    while (i < tokens.size() && !(d[i] == 0 && isWord(tokens[i], "select")))
+        ++i;
+    list.end = tokens.size();
+    if (i == tokens.size())
+        return list;
+    std::vector<size_t> item;
+    for (++i; i < tokens.size(); ++i) {
+        if (d[i] == 0 && (isWord(tokens[i], "from") || isWord(tokens[i], "into")))
+            break;
+        if (d[i] == 0 && isPunct(tokens[i], ",")) {
+            list.items.push_back(std::move(item));
+            item.clear();
+            continue;
+        }
+        if (isSignificant(tokens[i]) && !(item.empty() && list.items.empty()
+                                          && (isWord(tokens[i], "distinct") || isWord(tokens[i], "all"))))
+            item.push_back(i);
+    }
+    list.items.push_back(std::move(item));
+    list.end = i;
+    return list;
+}
+
+// table.column, without an alias.
+bool isQualifiedColumn(const Tokens &tokens, const std::vector<size_t> &item)
+{
+    return item.size() == 3 && tokens[item[0]].kind == Kind::Word && isPunct(tokens[item[1]], ".")
+        && tokens[item[2]].kind == Kind::Word;
+}
+
+// ---------------------------------------------------------------- nested joins
+
 // Returns whether a FROM clause at the statement's top level was rewritten.
 bool rewriteNestedJoins(Tokens &tokens)
 {
@@ -509,28 +557,12 @@ bool rewriteNestedJoins(Tokens &tokens)
 // columns of the select list get their bare name as alias.
 void aliasQualifiedColumns(Tokens &tokens)
 {
-    const std::vector<int> d = depths(tokens);
-    size_t i = nextSignificant(tokens, SIZE_MAX);
-    if (i >= tokens.size() || !isWord(tokens[i], "select"))
+    const size_t first = nextSignificant(tokens, SIZE_MAX);
+    if (first >= tokens.size() || !isWord(tokens[first], "select"))
         return;
-    std::vector<size_t> item;
-    auto alias = [&] {
-        if (item.size() == 3 && tokens[item[0]].kind == Kind::Word && isPunct(tokens[item[1]], ".")
-            && tokens[item[2]].kind == Kind::Word)
+    for (const auto &item : topLevelSelectList(tokens, depths(tokens)).items)
+        if (isQualifiedColumn(tokens, item))
             tokens[item[2]].text += QStringLiteral(" AS \"") + tokens[item[2]].text + QLatin1Char('"');
-        item.clear();
-    };
-    for (++i; i < tokens.size(); ++i) {
-        if (d[i] == 0 && (isWord(tokens[i], "from") || isWord(tokens[i], "into")))
-            break;
-        if (d[i] == 0 && isPunct(tokens[i], ",")) {
-            alias();
-            continue;
-        }
-        if (isSignificant(tokens[i]) && !(item.empty() && (isWord(tokens[i], "distinct") || isWord(tokens[i], "all"))))
-            item.push_back(i);
-    }
-    alias();
 }
 
 // ---------------------------------------------------------------- TOP n
@@ -572,38 +604,15 @@ void rewriteTop(Tokens &tokens)
 void qualifyOrderBy(Tokens &tokens)
 {
     const std::vector<int> d = depths(tokens);
-    size_t select = tokens.size();
-    for (size_t i = 0; i < tokens.size(); ++i)
-        if (d[i] == 0 && isWord(tokens[i], "select")) {
-            select = i;
-            break;
-        }
-    if (select == tokens.size())
-        return;
-
+    const SelectList list = topLevelSelectList(tokens, d);
     QHash<QString, QString> qualified;
-    std::vector<size_t> item;
-    auto takeItem = [&] {
-        if (item.size() == 3 && tokens[item[0]].kind == Kind::Word && isPunct(tokens[item[1]], ".")
-            && tokens[item[2]].kind == Kind::Word)
+    for (const auto &item : list.items)
+        if (isQualifiedColumn(tokens, item))
             qualified.insert(tokens[item[2]].text.toLower(), tokens[item[0]].text + QLatin1Char('.') + tokens[item[2]].text);
-        item.clear();
-    };
-    size_t i = select + 1;
-    for (; i < tokens.size(); ++i) {
-        if (d[i] == 0 && (isWord(tokens[i], "from") || isWord(tokens[i], "into")))
-            break;
-        if (d[i] == 0 && isPunct(tokens[i], ",")) {
-            takeItem();
-            continue;
-        }
-        if (isSignificant(tokens[i]))
-            item.push_back(i);
-    }
-    takeItem();
     if (qualified.isEmpty())
         return;
 
+    size_t i = list.end;
     for (; i + 1 < tokens.size(); ++i) {
         if (d[i] != 0 || !isWord(tokens[i], "order"))
             continue;
