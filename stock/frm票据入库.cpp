@@ -305,9 +305,8 @@ void frm票据入库::MSFlexGrid1_LostFocus()
     }
 }
 
-void frm票据入库::addGridRowForBook(const QString &bookNumber)
+void frm票据入库::addGridRowForBook(const db::Recordset &book)
 {
-    db::Recordset book = DbConnection().open(bookByNumberSql(bookNumber));
     if (book.eof())
         return;
     FlexGrid *grid = MSFlexGrid1;
@@ -398,8 +397,7 @@ bool frm票据入库::registerBill(const QString &number)
     try {
         db::EditableRecordset book = DbConnection().openEditable(bookByNumberSql(bookNumber));
         if (book.eof()) {
-            createBook(bookNumber, number, type);
-            addGridRowForBook(bookNumber);
+            addGridRowForBook(createBook(bookNumber, number, type));
             // The entry reopens at once for the next number.
             Command1->setText(QStringLiteral("新增"));
             Command1->setEnabled(true);
@@ -413,7 +411,7 @@ bool frm票据入库::registerBill(const QString &number)
                 Text3->setFocus();
                 return false;
             }
-        addBillToBook(bookNumber, number, type);
+        addBillToBook(bills, bookNumber, number, type);
         Command1->setText(QStringLiteral("新增"));
         Command1->setEnabled(true);
         return true;
@@ -424,7 +422,8 @@ bool frm票据入库::registerBill(const QString &number)
 }
 
 // The first bill of a year: the book and its bill are written together or not at all.
-void frm票据入库::createBook(const QString &bookNumber, const QString &number, const BillType &type)
+// Returns the book as saved, defaults included, for its grid row.
+db::Recordset frm票据入库::createBook(const QString &bookNumber, const QString &number, const BillType &type)
 {
     db::Connection &connection = DbConnection();
     connection.begin();
@@ -445,19 +444,22 @@ void frm票据入库::createBook(const QString &bookNumber, const QString &numbe
         book.setValue(QStringLiteral("状态"), QStringLiteral("在库"));
         book.setValue(QStringLiteral("税控"), selectedTypeIsTaxControlled() ? 1 : 0);
         book.update();
+        db::Recordset saved = connection.open(bookByNumberSql(bookNumber));
 
         StatusBar2->setPanelText(1, QStringLiteral("正在生成票据..."));
-        addBillToBook(bookNumber, number, type);
+        db::EditableRecordset bills = connection.openEditable(billsOfBookSql(bookNumber));
+        addBillToBook(bills, bookNumber, number, type);
         connection.commit();
+        return saved;
     } catch (...) {
         connection.rollback();
         throw;
     }
 }
 
-void frm票据入库::addBillToBook(const QString &bookNumber, const QString &number, const BillType &type)
+void frm票据入库::addBillToBook(db::EditableRecordset &bills, const QString &bookNumber, const QString &number,
+                                const BillType &type)
 {
-    db::EditableRecordset bills = DbConnection().openEditable(billsOfBookSql(bookNumber));
     bills.addNew();
     bills.setValue(QStringLiteral("入库单编号"), bookNumber);
     // Digit text keeps every digit and the typed length: leading zeros stay.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/db/Recordset.h"
 #include "shell/ChildWindow.h"
 
 #include <QVector>
@@ -71,9 +72,10 @@ private:
     bool selectedTypeIsTaxControlled() const;
     const BillType *selectedType() const;
     bool registerBill(const QString &number);
-    void createBook(const QString &bookNumber, const QString &number, const BillType &type);
-    void addBillToBook(const QString &bookNumber, const QString &number, const BillType &type);
-    void addGridRowForBook(const QString &bookNumber);
+    db::Recordset createBook(const QString &bookNumber, const QString &number, const BillType &type);
+    void addBillToBook(db::EditableRecordset &bills, const QString &bookNumber, const QString &number,
+                       const BillType &type);
+    void addGridRowForBook(const db::Recordset &book);
 
     QVector<BillType> m_types; // by tree position - 1
     bool m_wheelHooked = false;
