@@ -1,5 +1,6 @@
 #include "platform/ui/MessageBoxes.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -87,7 +88,14 @@ Answer show(QWidget *parent, const QString &text, const QString &title, Icon ico
     QMessageBox box(toQt(icon), title, text, toQt(buttons), parent);
     if (buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel)
         box.setDefaultButton(QMessageBox::Yes);
-    return fromQt(box.exec());
+    // A box shown while the hourglass is up gets the normal pointer while it is open.
+    const bool busy = QApplication::overrideCursor() != nullptr;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const Answer answer = fromQt(box.exec());
+    if (busy)
+        QApplication::restoreOverrideCursor();
+    return answer;
 }
 
 Answer showWithAppTitle(QWidget *parent, const QString &text, Icon icon, Buttons buttons)
