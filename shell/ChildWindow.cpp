@@ -1,7 +1,26 @@
 #include "shell/ChildWindow.h"
 
+#include "platform/db/DbError.h"
+#include "shell/Module1.h"
+
 #include <QMdiArea>
 #include <QMdiSubWindow>
+
+namespace {
+
+// A database error that a window's own handler did not report is reported here, so
+// that it never travels through Qt's event dispatch.
+template <typename Handler>
+void reportingErrors(Handler handler)
+{
+    try {
+        handler();
+    } catch (const db::DbError &error) {
+        ShowInfo(QString::number(error.number()) + QLatin1Char(' ') + error.description());
+    }
+}
+
+} // namespace
 
 ChildWindow::ChildWindow(QWidget *parent) : QWidget(parent)
 {
@@ -36,7 +55,7 @@ void ChildWindow::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (!m_loaded) {
         m_loaded = true;
-        Form_Load();
+        reportingErrors([this] { Form_Load(); });
     }
     watchActivation();
 }
@@ -50,20 +69,20 @@ void ChildWindow::watchActivation()
     if (!area) {
         // Outside a client area (tests): shown once means activated once.
         m_watching = true;
-        Form_Activate();
+        reportingErrors([this] { Form_Activate(); });
         return;
     }
     m_watching = true;
     connect(area, &QMdiArea::subWindowActivated, this, [this, sub](QMdiSubWindow *active) {
         if (active == sub)
-            Form_Activate();
+            reportingErrors([this] { Form_Activate(); });
     });
     if (area->activeSubWindow() == sub)
-        Form_Activate();
+        reportingErrors([this] { Form_Activate(); });
 }
 
 void ChildWindow::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    Form_Resize();
+    reportingErrors([this] { Form_Resize(); });
 }

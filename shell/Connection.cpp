@@ -26,13 +26,15 @@ QString sqliteFile(const QString &databaseName)
 QString odbcConnectionText(const QString &driver, const QString &userId, const QString &password,
                            const QString &databaseName, const QString &server)
 {
+    const bool freeTds = driver.contains(QLatin1String("FreeTDS"), Qt::CaseInsensitive)
+        || driver.contains(QLatin1String("tdsodbc"), Qt::CaseInsensitive);
+    auto value = [freeTds](const QString &v) { return db::odbcValue(v, !freeTds); };
     QString driverName = driver;
     driverName.replace(QLatin1Char('}'), QStringLiteral("}}"));
     QString text = QStringLiteral("DRIVER={%1};SERVER=%2;UID=%3;PWD=%4;DATABASE=%5;")
-                       .arg(driverName, db::odbcValue(server), db::odbcValue(userId), db::odbcValue(password),
-                            db::odbcValue(databaseName));
+                       .arg(driverName, value(server), value(userId), value(password), value(databaseName));
     // FreeTDS talks to the server in UTF-8 only when told; Chinese names need it.
-    if (driver.contains(QLatin1String("FreeTDS"), Qt::CaseInsensitive) || driver.contains(QLatin1String("tdsodbc")))
+    if (freeTds)
         text += QStringLiteral("ClientCharset=UTF-8;");
     return text;
 }

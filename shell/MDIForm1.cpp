@@ -228,7 +228,12 @@ QWidget *MDIForm1::openEntryWindow(const QString &entryName)
         return open;
     }
 
-    QWidget *widget = window->create();
+    QWidget *widget = nullptr;
+    try {
+        widget = window->create();
+    } catch (const db::DbError &error) {
+        ShowInfo(QString::number(error.number()) + QLatin1Char(' ') + error.description());
+    }
     if (!widget)
         return nullptr;
     widget->setAttribute(Qt::WA_DeleteOnClose);
@@ -291,6 +296,9 @@ void MDIForm1::注销_Click()
             break; // it refused to close
     }
     m_clientArea->closeAllSubWindows();
+    // A window that would not close keeps the operator and the connection it uses.
+    if (!m_clientArea->subWindowList().isEmpty())
+        return;
     if (!LaunchArguments().isEmpty())
         writeLogoffCommand();
     else

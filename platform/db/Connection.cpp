@@ -121,8 +121,10 @@ void Connection::noteStatement(const QString &text)
 
 QStringList Connection::adapt(const QString &sql) const
 {
+    // SQL Server gets each statement of a batch as written, one by one: a failure
+    // in a later statement of one execution is not reliably reported over ODBC.
     if (m_dialect == Dialect::SqlServer)
-        return QStringList{sql};
+        return TsqlAdapter::splitStatements(sql);
     return TsqlAdapter::toSqlite(sql);
 }
 
@@ -182,6 +184,7 @@ EditableRecordset Connection::openEditable(const QString &sql)
     EditableRecordset result;
     runQuery(statements.first(), result);
     result.m_connection = this;
+    result.m_connectionLife = m_life;
     result.m_table = table;
     return result;
 }
@@ -305,10 +308,13 @@ QVariant Connection::insertRow(const QString &table, const QStringList &columns,
     QStringList marks;
     for (int i = 0; i < columns.size(); ++i)
         marks << QStringLiteral("?");
-    const QString output = m_dialect == Dialect::SqlServer ? QStringLiteral(" OUTPUT INSERTED.ID") : QString();
-    QString sql = QStringLiteral("INSERT INTO %1 (%2)%3 VALUES (%4)").arg(table, columnList, output, marks.join(QStringLiteral(", ")));
-    if (columns.isEmpty())
-        sql = QStringLiteral("INSERT INTO %1%2 DEFAULT VALUES").arg(table, output);
+    QString sql = columns.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table)
+                                    : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                          .arg(table, columnList, marks.join(QStringLiteral(", ")));
+    // On SQL Server the new ID comes from the same batch; OUTPUT would be refused on
+    // tables that have triggers.
+    if (m_dialect == Dialect::SqlServer)
+        sql = QStringLiteral("SET NOCOUNT ON; ") + sql + QStringLiteral("; SELECT CAST(SCOPE_IDENTITY() AS bigint) AS ID");
 
     QSqlQuery query(database());
     if (!query.prepare(sql))
@@ -317,8 +323,11 @@ QVariant Connection::insertRow(const QString &table, const QStringList &columns,
         query.addBindValue(bindable(v));
     if (!query.exec())
         throw errorFrom(query.lastError());
-    if (m_dialect == Dialect::SqlServer)
+    if (m_dialect == Dialect::SqlServer) {
+        while (!query.isSelect() && query.nextResult()) {
+        }
         return query.next() ? query.value(0) : QVariant();
+    }
     return query.lastInsertId();
 }
 

@@ -77,6 +77,9 @@ private:
     QString renderForLog(const QVariant &value) const;
 
     QString m_name;
+    // Recordsets that write hold a weak reference: they fail cleanly once the
+    // connection they came from is gone.
+    std::shared_ptr<int> m_life = std::make_shared<int>(0);
     Dialect m_dialect = Dialect::Sqlite;
     bool m_inTransaction = false;
     bool m_logging = false;

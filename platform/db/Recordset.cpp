@@ -69,8 +69,11 @@ QString Recordset::text(int index) const
         return v.toBool() || v.toLongLong() != 0 ? QStringLiteral("True") : QStringLiteral("False");
     if (v.typeId() == QMetaType::QDate)
         return v.toDate().toString(QStringLiteral("yyyy-MM-dd"));
-    if (v.typeId() == QMetaType::QDateTime)
-        return v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    if (v.typeId() == QMetaType::QDateTime) {
+        // A date without a time of day reads as the date alone, as the embedded database keeps it.
+        const QDateTime dt = v.toDateTime();
+        return dt.toString(dt.time() == QTime(0, 0) ? QStringLiteral("yyyy-MM-dd") : QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    }
     if (v.typeId() == QMetaType::Double) {
         // Whole amounts show without a decimal part, as the data-access layer gives them.
         return QString::number(v.toDouble(), 'g', 15);
@@ -150,8 +153,8 @@ void EditableRecordset::setValue(const QString &column, const QVariant &value)
 
 void EditableRecordset::update()
 {
-    if (!m_connection)
-        throw DbError(QStringLiteral("记录集未打开。"));
+    if (!m_connection || m_connectionLife.expired())
+        throw DbError(-2146824584, QStringLiteral("对象关闭时，不允许操作。"));
     if (m_adding) {
         const QVariant id = m_connection->insertRow(m_table, m_changedColumns, m_changedValues);
         // The saved row becomes the current row, with the ID the database assigned.

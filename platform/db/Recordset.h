@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <memory>
 #include <vector>
 
 namespace db {
@@ -81,6 +82,7 @@ public:
 private:
     friend class Connection;
     Connection *m_connection = nullptr;
+    std::weak_ptr<int> m_connectionLife;
     QString m_table;
     bool m_adding = false;
     QStringList m_changedColumns;

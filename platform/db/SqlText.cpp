@@ -9,7 +9,7 @@ QString sqlValue(const QString &value)
     return escaped;
 }
 
-QString odbcValue(const QString &value)
+QString odbcValue(const QString &value, bool doubleClosingBraces)
 {
     const bool needsBraces = value.contains(QLatin1Char(';')) || value.contains(QLatin1Char('{'))
         || value.contains(QLatin1Char('}')) || value.contains(QLatin1Char('='))
@@ -17,7 +17,8 @@ QString odbcValue(const QString &value)
     if (!needsBraces)
         return value;
     QString inner = value;
-    inner.replace(QLatin1Char('}'), QStringLiteral("}}"));
+    if (doubleClosingBraces)
+        inner.replace(QLatin1Char('}'), QStringLiteral("}}"));
     return QLatin1Char('{') + inner + QLatin1Char('}');
 }
 

@@ -9,8 +9,10 @@ namespace db {
 // quoted literal it is placed in.
 QString sqlValue(const QString &value);
 
-// ODBC connection-string value: wrapped in braces (a closing brace doubled) when it
-// holds a character that would otherwise end or change the attribute.
-QString odbcValue(const QString &value);
+// ODBC connection-string value: wrapped in braces when it holds a character that
+// would otherwise end or change the attribute. A closing brace inside is doubled, as
+// ODBC says, unless the driver reads braced values up to the first "};" without
+// undoing doubled braces (FreeTDS).
+QString odbcValue(const QString &value, bool doubleClosingBraces = true);
 
 } // namespace db

@@ -32,9 +32,9 @@ bool isWordChar(QChar c)
     return isWordStart(c) || c.isDigit() || c == QLatin1Char('$');
 }
 
-// Splits T-SQL text into tokens. N'...' becomes a plain string literal and a
-// [bracketed] name a "quoted" one; everything else keeps its text.
-Tokens tokenize(const QString &sql)
+// Splits T-SQL text into tokens. For SQLite, N'...' becomes a plain string literal
+// and a [bracketed] name a "quoted" one; otherwise every token keeps its text.
+Tokens tokenize(const QString &sql, bool forSqlite)
 {
     Tokens out;
     const int n = sql.size();
@@ -58,7 +58,7 @@ Tokens tokenize(const QString &sql)
                    || ((c == QLatin1Char('N') || c == QLatin1Char('n')) && i + 1 < n
                        && sql[i + 1] == QLatin1Char('\''))) {
             if (c != QLatin1Char('\''))
-                ++i; // drop the N of a Unicode literal
+                ++i; // the N of a Unicode literal
             const int quote = i++;
             while (i < n) {
                 if (sql[i] == QLatin1Char('\'')) {
@@ -71,13 +71,13 @@ Tokens tokenize(const QString &sql)
                 }
                 ++i;
             }
-            out.push_back({Kind::String, sql.mid(quote, i - quote)});
+            out.push_back({Kind::String, sql.mid(forSqlite ? quote : start, i - (forSqlite ? quote : start))});
         } else if (c == QLatin1Char('[')) {
             const int end = sql.indexOf(QLatin1Char(']'), i + 1);
             i = end < 0 ? n : end + 1;
             QString name = sql.mid(start + 1, i - start - 2);
             name.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-            out.push_back({Kind::Quoted, QLatin1Char('"') + name + QLatin1Char('"')});
+            out.push_back({Kind::Quoted, forSqlite ? QLatin1Char('"') + name + QLatin1Char('"') : sql.mid(start, i - start)});
         } else if (c == QLatin1Char('"')) {
             ++i;
             while (i < n && sql[i] != QLatin1Char('"'))
@@ -743,10 +743,21 @@ QString adaptStatement(Tokens tokens)
 
 } // namespace
 
+QStringList TsqlAdapter::splitStatements(const QString &tsql)
+{
+    QStringList statements;
+    for (const Tokens &statement : splitBatch(tokenize(tsql, false))) {
+        const QString text = joinText(statement).trimmed();
+        if (!text.isEmpty())
+            statements << text;
+    }
+    return statements;
+}
+
 QStringList TsqlAdapter::toSqlite(const QString &tsql)
 {
     QStringList statements;
-    for (const Tokens &statement : splitBatch(tokenize(tsql))) {
+    for (const Tokens &statement : splitBatch(tokenize(tsql, true))) {
         const QString text = adaptStatement(statement);
         if (!text.isEmpty())
             statements << text;

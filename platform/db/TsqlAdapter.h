@@ -26,6 +26,9 @@ class TsqlAdapter
 public:
     // The statements SQLite runs, in order, for one text (a statement or a batch).
     static QStringList toSqlite(const QString &tsql);
+    // The statements of a batch as they are written, each unchanged: SQL Server runs
+    // them one by one so that a failure in any of them is seen.
+    static QStringList splitStatements(const QString &tsql);
 };
 
 } // namespace db

@@ -128,6 +128,18 @@ private slots:
                  QStringLiteral("2026-12-09 08:05:00"));
     }
 
+    void editableRecordsetOutlivingItsConnectionFailsCleanly()
+    {
+        TestDatabase database;
+        auto connection = Connection::openSqlite(database.path());
+        auto rs = connection->openEditable(QStringLiteral("select * from 收款方式列表 where 1=0"));
+        connection.reset();
+        rs.addNew();
+        rs.setValue(QStringLiteral("收款方式"), QStringLiteral("现金"));
+        QVERIFY_THROWS_EXCEPTION(DbError, rs.update());
+        QCOMPARE(database.count(QStringLiteral("收款方式列表")), 0);
+    }
+
     void typedValuesCannotChangeAStatement_data()
     {
         QTest::addColumn<QString>("value");

@@ -46,6 +46,16 @@ private slots:
         QCOMPARE(out[1], QStringLiteral("insert into w(a) select a from t"));
     }
 
+    void serverStatementsAreSplitButUnchanged()
+    {
+        const QString batch = QStringLiteral("update a set [x] = N'甲' where id='1'  Update 票据 Set [开票部门编号] = Null"
+                                             " Where 票据编号 = N'x' insert into t(a) select top 1 a from u order by len(a)");
+        QCOMPARE(TsqlAdapter::splitStatements(batch),
+                 (QStringList{QStringLiteral("update a set [x] = N'甲' where id='1'"),
+                              QStringLiteral("Update 票据 Set [开票部门编号] = Null Where 票据编号 = N'x'"),
+                              QStringLiteral("insert into t(a) select top 1 a from u order by len(a)")}));
+    }
+
     void stringsAndCommentsAreNotSplitOrRewritten()
     {
         QCOMPARE(one(QStringLiteral("select 'it''s; len(x) select top 1' from t -- update x")),

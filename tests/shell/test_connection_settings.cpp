@@ -4,6 +4,7 @@
 #include "platform/ui/MessageBoxes.h"
 #include "shell/AppState.h"
 #include "shell/Connection.h"
+#include "shell/DbSettings.h"
 
 #include <QElapsedTimer>
 #include <QSettings>
@@ -105,6 +106,24 @@ private slots:
         QVERIFY(!DbConnection().isOpen());
     }
 
+    void settingsFileIsReadAsWritten()
+    {
+        QDir().mkpath(QFileInfo(settingsFile()).absolutePath());
+        QFile file(settingsFile());
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("[Other]\nPWD=not this\n\n[DBConfig]\nSvr = db1\\SQLEXPRESS\nUID=sa\nPWD=ab;cd\\e=f\n"
+                   "DBname=\"Veldrin 2011\"\n[Tessaline]\nOrganisationName=示范财务处\n");
+        file.close();
+        const DbSettingsRecord settings = readDbSettings();
+        QCOMPARE(settings.Svr, QStringLiteral("db1\\SQLEXPRESS"));
+        QCOMPARE(settings.UID, QStringLiteral("sa"));
+        QCOMPARE(settings.PWD, QStringLiteral("ab;cd\\e=f"));
+        QCOMPARE(settings.DBname, QStringLiteral("Veldrin 2011"));
+        QCOMPARE(readLocalSettings().organisationName, QStringLiteral("示范财务处"));
+        QCOMPARE(readLocalSettings().loginTimeoutSeconds, 15);
+        QCOMPARE(readLocalSettings().backend, LocalSettings::Backend::SqlServer);
+    }
+
     void odbcTextQuotesEveryValue()
     {
         QCOMPARE(Connection::odbcConnectionText(QStringLiteral("ODBC Driver 18 for SQL Server"), QStringLiteral("sa"),
@@ -113,8 +132,12 @@ private slots:
         const QString text = Connection::odbcConnectionText(QStringLiteral("FreeTDS"), QStringLiteral("o'neil"),
                                                             QStringLiteral("a;b}c"), QStringLiteral("Vel;drin"),
                                                             QStringLiteral("srv'1"));
-        QCOMPARE(text, QStringLiteral("DRIVER={FreeTDS};SERVER=srv'1;UID=o'neil;PWD={a;b}}c};DATABASE={Vel;drin};"
+        // FreeTDS reads a braced value up to "};" and keeps doubled braces doubled.
+        QCOMPARE(text, QStringLiteral("DRIVER={FreeTDS};SERVER=srv'1;UID=o'neil;PWD={a;b}c};DATABASE={Vel;drin};"
                                       "ClientCharset=UTF-8;"));
+        QCOMPARE(Connection::odbcConnectionText(QStringLiteral("ODBC Driver 18 for SQL Server"), QStringLiteral("sa"),
+                                                QStringLiteral("a;b}c"), QStringLiteral("db"), QStringLiteral("srv\\inst")),
+                 QStringLiteral("DRIVER={ODBC Driver 18 for SQL Server};SERVER=srv\\inst;UID=sa;PWD={a;b}}c};DATABASE=db;"));
     }
 
     // The ODBC path, checked with the SQLite ODBC driver (whose own parser knows no
@@ -132,6 +155,15 @@ private slots:
         QCOMPARE(DbConnection().dialect(), db::Connection::Dialect::SqlServer);
         auto rs = DbConnection().open(QStringLiteral("select 收款方式 from 收款方式列表"));
         QCOMPARE(rs.text(QStringLiteral("收款方式")), QStringLiteral("现金"));
+
+        // A batch on this path also goes statement by statement in one transaction:
+        // a failure in its second statement leaves the first unwritten.
+        QVERIFY_THROWS_EXCEPTION(db::DbError, DbConnection().execute(QStringLiteral(
+            "insert into 收款方式列表(收款方式) values('支票') insert into 没有的表(x) values(1)")));
+        QCOMPARE(database.count(QStringLiteral("收款方式列表")), 1);
+        DbConnection().execute(QStringLiteral("insert into 收款方式列表(收款方式) values('支票') "
+                                              "update 收款方式列表 set 收款方式='转账' where 收款方式='支票'"));
+        QCOMPARE(database.count(QStringLiteral("收款方式列表"), QStringLiteral("收款方式='转账'")), 1);
     }
 
     void unreachableServerFailsWithinTheTimeout()

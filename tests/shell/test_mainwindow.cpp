@@ -3,9 +3,11 @@
 #include "ShellTestSupport.h"
 #include "platform/ui/ListBox.h"
 #include "shell/BannerStrip.h"
+#include "shell/ChildWindow.h"
 #include "shell/frmAbout.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -25,6 +27,20 @@ const QStringList workingEntries = {QStringLiteral("票据使用情况查询"), 
                                     QStringLiteral("票据作废恢复审批"), QStringLiteral("票据作废查询"),
                                     QStringLiteral("全电票入库"), QStringLiteral("票据反核销"),
                                     QStringLiteral("恢复路径设置")};
+
+// A window whose loading fails on the database.
+class FailingWindow : public ChildWindow
+{
+protected:
+    void Form_Load() override { throw db::DbError(-2147217865, QStringLiteral("对象名 '票据类型' 无效。")); }
+};
+
+// A window that will not close (an edit the operator has not finished).
+class StubbornWindow : public QWidget
+{
+protected:
+    void closeEvent(QCloseEvent *event) override { event->ignore(); }
+};
 
 // Stand-in working windows, so every entry has a window to open.
 void registerStandInWindows()
@@ -244,6 +260,40 @@ private slots:
         QCOMPARE(OperatorContext().工号, QStringLiteral("超级用户"));
         QVERIFY(main->entry(QStringLiteral("全电票入库"))->isEnabled());
         QVERIFY(main->entry(QStringLiteral("票据查看"))->isEnabled());
+    }
+
+    void failingWindowIsReportedNotFatal()
+    {
+        MDIForm1 *main = signInAs(QStringLiteral("supVr"), QStringLiteral("tulipa"));
+        registerWindow({QStringLiteral("票据作废查询"), [] { return new FailingWindow; }});
+        main->entry(QStringLiteral("票据作废查询"))->trigger();
+        const auto shown = MessageBoxes::records();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].text, QStringLiteral("-2147217865 对象名 '票据类型' 无效。"));
+        QCOMPARE(shown[0].title, MessageBoxes::executableName());
+        registerStandInWindows();
+    }
+
+    void switchWaitsForEveryChildWindowToClose()
+    {
+        MDIForm1 *main = signInAs(QStringLiteral("u1"), QStringLiteral("pw1"));
+        auto *stubborn = new StubbornWindow;
+        main->clientArea()->addSubWindow(stubborn)->show();
+        // Should the login window open, close it again and remember that it did.
+        bool loginOpened = false;
+        QTimer guard;
+        guard.setSingleShot(true);
+        connect(&guard, &QTimer::timeout, [&loginOpened] {
+            loginOpened = frmLogin::instance()->isVisible();
+            frmLogin::instance()->reject();
+        });
+        guard.start(0);
+        main->注销_Click();
+        guard.stop();
+        QVERIFY(!loginOpened);
+        QCOMPARE(main->clientArea()->subWindowList().size(), 1);
+        QCOMPARE(OperatorContext().工号, QStringLiteral("u1"));
+        delete stubborn->parentWidget();
     }
 
     void bannerTilesItsMiddleSlice()
