@@ -13,6 +13,8 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
+#include <memory>
+
 inline QTemporaryDir &testConfigHome()
 {
     static QTemporaryDir dir;
@@ -79,6 +81,27 @@ inline void resetShell()
     resetProgramEndRequest();
     MessageBoxes::startScripting();
 }
+
+// The database of one test, with the organisation above and the settings pointing at it.
+struct ShellFixture
+{
+    std::unique_ptr<TestDatabase> database;
+
+    void start()
+    {
+        resetShell();
+        database = std::make_unique<TestDatabase>();
+        addOrganisation(*database);
+        pointSettingsAt(database->path());
+    }
+
+    void finish()
+    {
+        resetShell();
+        MessageBoxes::stopScripting();
+        database.reset();
+    }
+};
 
 inline QStringList shownTexts()
 {

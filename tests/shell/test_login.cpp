@@ -14,7 +14,8 @@ class TestLogin : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TestDatabase> database;
+    ShellFixture fixture;
+    TestDatabase *database = nullptr;
 
     frmLogin *openLogin()
     {
@@ -39,18 +40,11 @@ class TestLogin : public QObject
 private slots:
     void init()
     {
-        resetShell();
-        database = std::make_unique<TestDatabase>();
-        addOrganisation(*database);
-        pointSettingsAt(database->path());
+        fixture.start();
+        database = fixture.database.get();
     }
 
-    void cleanup()
-    {
-        resetShell();
-        MessageBoxes::stopScripting();
-        database.reset();
-    }
+    void cleanup() { fixture.finish(); }
 
     void versionLabelAndHiddenPostList()
     {

@@ -81,7 +81,8 @@ class TestMainWindow : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TestDatabase> database;
+    ShellFixture fixture;
+    TestDatabase *database = nullptr;
     QTemporaryDir programDir;
 
     MDIForm1 *signInAs(const QString &user, const QString &password)
@@ -103,19 +104,12 @@ private slots:
 
     void init()
     {
-        resetShell();
         QFile::remove(programDir.filePath(QStringLiteral("Command.Dll")));
-        database = std::make_unique<TestDatabase>();
-        addOrganisation(*database);
-        pointSettingsAt(database->path());
+        fixture.start();
+        database = fixture.database.get();
     }
 
-    void cleanup()
-    {
-        resetShell();
-        MessageBoxes::stopScripting();
-        database.reset();
-    }
+    void cleanup() { fixture.finish(); }
 
     void menuBarOrderAndNames()
     {
