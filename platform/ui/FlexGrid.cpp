@@ -1,5 +1,7 @@
 #include "platform/ui/FlexGrid.h"
 
+#include <QMouseEvent>
+
 #include "platform/ui/FlexGridAlignment.h"
 #include "platform/ui/FlexGridCorner.h"
 #include "platform/ui/FlexGridDelegate.h"
@@ -57,6 +59,36 @@ FlexGrid::FlexGrid(QWidget *parent)
     setCols(2);
     applyFixedRows(0);
     applyRowHeights();
+
+    // The fixed panes and the corner take no mouse input of their own: it comes here.
+    for (QWidget *pane : {m_fixedRowsPane->viewport(), m_fixedColsPane->viewport(), static_cast<QWidget *>(m_corner)})
+        pane->installEventFilter(this);
+}
+
+bool FlexGrid::eventFilter(QObject *watched, QEvent *event)
+{
+    const bool pane = watched == m_fixedRowsPane->viewport() || watched == m_fixedColsPane->viewport()
+        || watched == m_corner;
+    if (!pane)
+        return QTableView::eventFilter(watched, event);
+    auto *mouse = static_cast<QMouseEvent *>(event);
+    auto at = [&] { return static_cast<QWidget *>(watched)->mapTo(this, mouse->position().toPoint()); };
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        pressAt(at(), mouse);
+        return true;
+    case QEvent::MouseMove:
+        moveAt(at(), mouse);
+        return true;
+    case QEvent::MouseButtonRelease:
+        releaseAt(at(), mouse);
+        return true;
+    case QEvent::MouseButtonDblClick:
+        doubleClickAt(at(), mouse);
+        return true;
+    default:
+        return QTableView::eventFilter(watched, event);
+    }
 }
 
 FlexGrid::~FlexGrid() = default;

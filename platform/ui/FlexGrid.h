@@ -111,11 +111,10 @@ protected:
     void showEvent(QShowEvent *event) override;
     void changeEvent(QEvent *event) override;
     void updateGeometries() override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
 
 private:
-    friend class FlexGridFixedPane;
-    friend class FlexGridCorner;
 
     enum class Drag { None, Cells, Rows, Columns };
     struct Cell

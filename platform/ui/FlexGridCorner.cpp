@@ -2,7 +2,6 @@
 
 #include "platform/ui/FlexGrid.h"
 
-#include <QMouseEvent>
 #include <QPainter>
 
 FlexGridCorner::FlexGridCorner(FlexGrid *grid) : QWidget(grid), m_grid(grid) {}
@@ -22,29 +21,4 @@ void FlexGridCorner::paintEvent(QPaintEvent *)
         }
         y += height;
     }
-}
-
-QPoint FlexGridCorner::toGrid(const QMouseEvent *event) const
-{
-    return mapTo(m_grid, event->position().toPoint());
-}
-
-void FlexGridCorner::mousePressEvent(QMouseEvent *event)
-{
-    m_grid->pressAt(toGrid(event), event);
-}
-
-void FlexGridCorner::mouseMoveEvent(QMouseEvent *event)
-{
-    m_grid->moveAt(toGrid(event), event);
-}
-
-void FlexGridCorner::mouseReleaseEvent(QMouseEvent *event)
-{
-    m_grid->releaseAt(toGrid(event), event);
-}
-
-void FlexGridCorner::mouseDoubleClickEvent(QMouseEvent *event)
-{
-    m_grid->doubleClickAt(toGrid(event), event);
 }

@@ -4,7 +4,8 @@
 
 class FlexGrid;
 
-// The cells where fixed rows and fixed columns meet; they never scroll.
+// The cells where fixed rows and fixed columns meet; they never scroll. Mouse input
+// goes to the grid (FlexGrid::eventFilter).
 class FlexGridCorner : public QWidget
 {
     Q_OBJECT
@@ -13,13 +14,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
-    QPoint toGrid(const QMouseEvent *event) const;
-
     FlexGrid *m_grid;
 };

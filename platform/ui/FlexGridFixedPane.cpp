@@ -47,28 +47,3 @@ void FlexGridFixedPane::paintSection(QPainter *painter, const QRect &rect, int l
         }
     }
 }
-
-QPoint FlexGridFixedPane::toGrid(const QMouseEvent *event) const
-{
-    return viewport()->mapTo(m_grid, event->position().toPoint());
-}
-
-void FlexGridFixedPane::mousePressEvent(QMouseEvent *event)
-{
-    m_grid->pressAt(toGrid(event), event);
-}
-
-void FlexGridFixedPane::mouseMoveEvent(QMouseEvent *event)
-{
-    m_grid->moveAt(toGrid(event), event);
-}
-
-void FlexGridFixedPane::mouseReleaseEvent(QMouseEvent *event)
-{
-    m_grid->releaseAt(toGrid(event), event);
-}
-
-void FlexGridFixedPane::mouseDoubleClickEvent(QMouseEvent *event)
-{
-    m_grid->doubleClickAt(toGrid(event), event);
-}

@@ -7,7 +7,8 @@ class FlexGrid;
 // A header of the grid that paints its fixed cells: the horizontal one holds the
 // fixed rows above each scrolling column, the vertical one the fixed columns beside
 // each scrolling row. Being the view's own headers, they scroll along one axis with
-// the cells and stay put along the other. Mouse input goes to the grid.
+// the cells and stay put along the other. Mouse input goes to the grid
+// (FlexGrid::eventFilter).
 class FlexGridFixedPane : public QHeaderView
 {
     Q_OBJECT
@@ -20,14 +21,8 @@ public:
 
 protected:
     void paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
-    QPoint toGrid(const QMouseEvent *event) const;
-
     FlexGrid *m_grid;
     int m_extent = 0;
 };
