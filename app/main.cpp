@@ -1,10 +1,13 @@
 #include "shell/AppState.h"
+#include "shell/MDIForm1.h"
 #include "shell/WindowRegistry.h"
 #include "shell/frmLogin.h"
 #include "stock/frm票据入库.h"
 
 #include <QApplication>
 #include <QFont>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 namespace {
 
@@ -19,6 +22,16 @@ void substituteFonts()
     QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"), {QStringLiteral("WenQuanYi Zen Hei")});
 }
 
+// Qt's own texts (standard buttons, file, print and preview dialogs) in Chinese,
+// whatever the system language.
+void installChineseTranslations(QApplication &app)
+{
+    auto *translator = new QTranslator(&app);
+    if (translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(translator);
+}
+
 // Each menu entry of the main window and the window it opens.
 void registerWindows()
 {
@@ -26,21 +39,43 @@ void registerWindows()
     registerWindow({QStringLiteral("全电票入库"), [] { return new frm票据入库; }, Placement::MaximizedChild});
 }
 
+// Everything after the program name is the launcher's operator identity, read before
+// Qt takes the options it knows (such as -reverse) out of the command line.
+QString launcherIdentity(int argc, char **argv)
+{
+    QStringList words;
+    for (int i = 1; i < argc; ++i)
+        words << QString::fromLocal8Bit(argv[i]);
+    return words.join(QLatin1Char(' '));
+}
+
+// The windows and the connection go before the application object: Qt's SQL
+// connection registry and the window system must still exist when they are released.
+void releaseWindowsAndConnection()
+{
+    MDIForm1::destroyInstance();
+    frmLogin::destroyInstance();
+    resetAppState();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
+    const QString identity = launcherIdentity(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessaline"));
     QApplication::setApplicationVersion(QStringLiteral("1.0.0"));
+    installChineseTranslations(app);
     substituteFonts();
     registerWindows();
 
-    // Everything after the program name is the launcher's operator identity.
-    LaunchArguments() = app.arguments().mid(1).join(QLatin1Char(' '));
+    LaunchArguments() = identity;
 
     frmLogin *login = frmLogin::instance();
     if (login->Form_Load())
         login->show();
-    return app.exec();
+    const int status = app.exec();
+    releaseWindowsAndConnection();
+    return status;
 }

@@ -53,6 +53,7 @@ std::unique_ptr<Connection> Connection::openSqlite(const QString &file, int busy
     if (file.isEmpty() || !QFileInfo(file).isFile())
         throw DbError(QStringLiteral("数据库文件不存在：%1").arg(file));
     auto connection = openSqliteFile(file, QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(qMax(0, busyTimeoutSeconds) * 1000));
+    connection->m_busyTimeoutMs = qMax(0, busyTimeoutSeconds) * 1000;
     connection->executeNative(QStringLiteral("PRAGMA foreign_keys = ON"));
     return connection;
 }
@@ -88,6 +89,7 @@ std::unique_ptr<Connection> Connection::openOdbc(const QString &connectionText, 
     db.setDatabaseName(connectionText);
     db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1;SQL_ATTR_CONNECTION_TIMEOUT=%1")
                              .arg(qMax(1, loginTimeoutSeconds)));
+    connection->m_busyTimeoutMs = qMax(1, loginTimeoutSeconds) * 1000;
     if (!db.open())
         throw errorFrom(db.lastError());
     return connection;
@@ -236,11 +238,56 @@ void Connection::begin()
     m_inTransaction = true;
 }
 
+void Connection::beginExclusive(const QString &resource)
+{
+    requireOpen();
+    if (m_inTransaction)
+        throw DbError(QStringLiteral("事务已经开始。"));
+    if (m_dialect == Dialect::Sqlite) {
+        QSqlQuery query(database());
+        if (!query.exec(QStringLiteral("BEGIN IMMEDIATE")))
+            throw errorFrom(query.lastError());
+        m_inTransaction = true;
+        m_sqliteOwnTransaction = true;
+        return;
+    }
+    begin();
+    const int waitMs = m_busyTimeoutMs > 0 ? m_busyTimeoutMs : 15000;
+    QString name = resource.left(255);
+    name.replace(QLatin1Char('\''), QStringLiteral("''"));
+    QSqlQuery query(database());
+    const bool sent = query.exec(QStringLiteral("SET NOCOUNT ON; DECLARE @result int; "
+                                                "EXEC @result = sp_getapplock @Resource = N'%1', @LockMode = 'Exclusive', "
+                                                "@LockOwner = 'Transaction', @LockTimeout = %2; SELECT @result AS result")
+                                     .arg(name)
+                                     .arg(waitMs));
+    if (sent)
+        while (!query.isSelect() && query.nextResult()) {
+        }
+    if (!sent || !query.next() || query.value(0).toInt() < 0) {
+        const DbError error = sent ? DbError(QStringLiteral("其他操作员正在写入同一数据（%1），请稍后再试。").arg(resource))
+                                   : errorFrom(query.lastError());
+        rollback();
+        throw error;
+    }
+}
+
 void Connection::commit()
 {
     requireOpen();
     if (!m_inTransaction)
         throw DbError(QStringLiteral("没有可提交的事务。"));
+    if (m_sqliteOwnTransaction) {
+        QSqlQuery query(database());
+        if (!query.exec(QStringLiteral("COMMIT"))) {
+            const DbError error = errorFrom(query.lastError());
+            rollback();
+            throw error;
+        }
+        m_inTransaction = false;
+        m_sqliteOwnTransaction = false;
+        return;
+    }
     QSqlDatabase db = database();
     if (!db.commit()) {
         const DbError error = errorFrom(db.lastError());
@@ -257,6 +304,14 @@ void Connection::rollback()
         return;
     m_inTransaction = false;
     QSqlDatabase db = database();
+    if (m_sqliteOwnTransaction) {
+        m_sqliteOwnTransaction = false;
+        QSqlQuery query(db);
+        // A failed COMMIT may already have ended the transaction; nothing is left to undo then.
+        if (db.isOpen() && !query.exec(QStringLiteral("ROLLBACK")) && !query.lastError().text().contains(QLatin1String("no transaction")))
+            throw errorFrom(query.lastError());
+        return;
+    }
     if (db.isOpen() && !db.rollback())
         throw errorFrom(db.lastError());
 }

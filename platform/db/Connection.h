@@ -49,6 +49,12 @@ public:
     void executeNative(const QString &sql);
 
     void begin();
+    // Starts a transaction that holds the right to write from its start, so that a
+    // check and the write that depends on it are never interleaved with the same work
+    // of another program: SQLite takes the database's write lock at once (waiting up to
+    // the busy time-out); SQL Server takes an exclusive application lock on `resource`,
+    // held until commit or roll-back.
+    void beginExclusive(const QString &resource);
     void commit();
     void rollback();
     bool inTransaction() const { return m_inTransaction; }
@@ -82,6 +88,9 @@ private:
     std::shared_ptr<int> m_life = std::make_shared<int>(0);
     Dialect m_dialect = Dialect::Sqlite;
     bool m_inTransaction = false;
+    // An exclusive SQLite transaction is begun and ended by statements of our own.
+    bool m_sqliteOwnTransaction = false;
+    int m_busyTimeoutMs = 0;
     bool m_logging = false;
     QStringList m_log;
     int m_failAt = 0;

@@ -71,24 +71,27 @@ bool FlexGrid::eventFilter(QObject *watched, QEvent *event)
         || watched == m_corner;
     if (!pane)
         return QTableView::eventFilter(watched, event);
-    auto *mouse = static_cast<QMouseEvent *>(event);
-    auto at = [&] { return static_cast<QWidget *>(watched)->mapTo(this, mouse->position().toPoint()); };
     switch (event->type()) {
     case QEvent::MouseButtonPress:
-        pressAt(at(), mouse);
-        return true;
     case QEvent::MouseMove:
-        moveAt(at(), mouse);
-        return true;
     case QEvent::MouseButtonRelease:
-        releaseAt(at(), mouse);
-        return true;
     case QEvent::MouseButtonDblClick:
-        doubleClickAt(at(), mouse);
-        return true;
+        break;
     default:
         return QTableView::eventFilter(watched, event);
     }
+    // Only mouse events reach the cast.
+    auto *mouse = static_cast<QMouseEvent *>(event);
+    const QPoint at = static_cast<QWidget *>(watched)->mapTo(this, mouse->position().toPoint());
+    if (event->type() == QEvent::MouseButtonPress)
+        pressAt(at, mouse);
+    else if (event->type() == QEvent::MouseMove)
+        moveAt(at, mouse);
+    else if (event->type() == QEvent::MouseButtonRelease)
+        releaseAt(at, mouse);
+    else
+        doubleClickAt(at, mouse);
+    return true;
 }
 
 FlexGrid::~FlexGrid() = default;
