@@ -33,6 +33,12 @@ QString billsOfBookSql(const QString &bookNumber)
     return QStringLiteral("SELECT * From 票据 Where 入库单编号='") + sqlValue(bookNumber) + QStringLiteral("'");
 }
 
+QString billInBookSql(const QString &bookNumber, const QString &billNumber)
+{
+    return QStringLiteral("SELECT ID From 票据 Where 入库单编号='") + sqlValue(bookNumber) + QStringLiteral("' And 票据编号='")
+        + sqlValue(billNumber) + QStringLiteral("'");
+}
+
 QString yearlyBookNumber(const QString &typeCode, const QDate &day)
 {
     return typeCode + QLatin1Char('-') + QString::number(day.year()).rightJustified(4, QLatin1Char('0'));

@@ -13,6 +13,8 @@ QString machinesInUseSql(const QDate &today);
 QString bookByNumberSql(const QString &bookNumber);
 // The bills of one book.
 QString billsOfBookSql(const QString &bookNumber);
+// The bill of a book with one number, if the book holds it.
+QString billInBookSql(const QString &bookNumber, const QString &billNumber);
 
 // The yearly book of a bill type: type code + "-" + four-digit year.
 QString yearlyBookNumber(const QString &typeCode, const QDate &day);

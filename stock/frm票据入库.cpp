@@ -13,12 +13,18 @@
 #include "shell/Varnel1.h"
 #include "stock/StockSql.h"
 
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QFrame>
+#include <QGuiApplication>
+#include <QMenu>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+
+#include <memory>
 
 namespace {
 
@@ -110,7 +116,7 @@ void frm票据入库::buildControls()
     Label1[3] = label(Frame1, 3, QStringLiteral("票据起始号码"), 135, 660);
     Text3 = new QLineEdit(Frame1);
     Text3->setObjectName(QStringLiteral("Text3"));
-    Text3->setMaxLength(MaxBillNumberDigits);
+    Text3->setAcceptDrops(false); // dropped text would pass the digits-only rule
     Twips::place(Text3, 1245, 600, 1965, 300);
     Command1 = button(Frame1, QStringLiteral("Command1"), QStringLiteral("新增"), 2400);
     Command2 = button(Frame1, QStringLiteral("Command2"), QStringLiteral("确定"), 3540);
@@ -380,6 +386,11 @@ void frm票据入库::Command2_Click()
         Text3->setFocus();
         return;
     }
+    if (number.size() > MaxBillNumberDigits) {
+        ShowInfo(numberTooLongText());
+        Text3->setFocus();
+        return;
+    }
     bool registered = false;
     {
         Hourglass busy;
@@ -389,72 +400,99 @@ void frm票据入库::Command2_Click()
         MessageBoxes::show(this, QStringLiteral("录入完成！"), QStringLiteral("提示！"), MessageBoxes::Icon::None);
 }
 
+// One registration is one exclusive transaction: the book is looked up, the number
+// checked and the bill written while no other copy of the program can register into
+// the same book, so a number is never written twice and a book that another operator
+// has just created receives the bill.
 bool frm票据入库::registerBill(const QString &number)
 {
     const BillType type = *selectedType();
     const QString bookNumber = yearlyBookNumber(type.code, Today());
     Text1->setText(bookNumber);
+    db::Connection &connection = DbConnection();
     try {
-        db::EditableRecordset book = DbConnection().openEditable(bookByNumberSql(bookNumber));
-        if (book.eof()) {
-            addGridRowForBook(createBook(bookNumber, number, type));
-            // The entry reopens at once for the next number.
-            Command1->setText(QStringLiteral("新增"));
-            Command1->setEnabled(true);
-            Command1_Click();
-            return true;
+        connection.beginExclusive(QStringLiteral("票据入库:") + bookNumber);
+        try {
+            const RegistrationResult result = registerInTransaction(bookNumber, number, type);
+            if (result.kind == RegistrationResult::Duplicate)
+                connection.rollback();
+            else
+                connection.commit();
+            return finishRegistration(result, bookNumber, number);
+        } catch (...) {
+            connection.rollback();
+            throw;
         }
-        db::EditableRecordset bills = DbConnection().openEditable(billsOfBookSql(bookNumber));
-        for (; !bills.eof(); bills.moveNext())
-            if (bills.text(QStringLiteral("票据编号")) == number) {
-                ShowInfo(QStringLiteral("票据本 %1 中已有编号为 %2 的票据，不能重复录入！").arg(bookNumber, number));
-                Text3->setFocus();
-                return false;
-            }
-        addBillToBook(bills, bookNumber, number, type);
-        Command1->setText(QStringLiteral("新增"));
-        Command1->setEnabled(true);
-        return true;
     } catch (const db::DbError &error) {
         ShowErrorBox(error.number(), error.description(), MessageBoxes::Icon::Critical, QString());
         return false;
     }
 }
 
-// The first bill of a year: the book and its bill are written together or not at all.
-// Returns the book as saved, defaults included, for its grid row.
+frm票据入库::RegistrationResult frm票据入库::registerInTransaction(const QString &bookNumber, const QString &number,
+                                                                  const BillType &type)
+{
+    db::Connection &connection = DbConnection();
+    db::EditableRecordset book = connection.openEditable(bookByNumberSql(bookNumber));
+    if (book.eof())
+        return {RegistrationResult::NewBook, createBook(bookNumber, number, type)};
+    if (!connection.open(billInBookSql(bookNumber, number)).eof())
+        return {RegistrationResult::Duplicate, {}};
+    db::EditableRecordset bills = connection.openEditable(billsOfBookSql(bookNumber));
+    addBillToBook(bills, bookNumber, number, type);
+    return {RegistrationResult::AddedToBook, {}};
+}
+
+// What the window shows once the transaction has ended.
+bool frm票据入库::finishRegistration(const RegistrationResult &result, const QString &bookNumber, const QString &number)
+{
+    switch (result.kind) {
+    case RegistrationResult::NewBook:
+        addGridRowForBook(result.newBook);
+        // The entry reopens at once for the next number.
+        Command1->setText(QStringLiteral("新增"));
+        Command1->setEnabled(true);
+        Command1_Click();
+        return true;
+    case RegistrationResult::Duplicate:
+        ShowInfo(QStringLiteral("票据本 %1 中已有编号为 %2 的票据，不能重复录入！").arg(bookNumber, number));
+        Text3->setFocus();
+        return false;
+    case RegistrationResult::AddedToBook:
+        break;
+    }
+    Command1->setText(QStringLiteral("新增"));
+    Command1->setEnabled(true);
+    return true;
+}
+
+// The first bill of a year: the book and its bill, inside the registration's
+// transaction. Returns the book as saved, defaults included, for its grid row.
 db::Recordset frm票据入库::createBook(const QString &bookNumber, const QString &number, const BillType &type)
 {
     db::Connection &connection = DbConnection();
-    connection.begin();
-    try {
-        db::EditableRecordset book = connection.openEditable(bookByNumberSql(bookNumber));
-        book.addNew();
-        book.setValue(QStringLiteral("入库单编号"), bookNumber);
-        book.setValue(QStringLiteral("票据类型编号"), type.code);
-        bool countOk = false;
-        const int count = Text2->text().toInt(&countOk);
-        book.setValue(QStringLiteral("份数"), Text2->text().isEmpty() || !countOk ? 1 : count);
-        book.setValue(QStringLiteral("起始编号"), number);
-        book.setValue(QStringLiteral("终止编号"), number);
-        book.setValue(QStringLiteral("入库时间"), Today().toString(QStringLiteral("yyyy-MM-dd")));
-        book.setValue(QStringLiteral("备注"), QVariant());
-        if (Combo2->listIndex() > 0)
-            book.setValue(QStringLiteral("税控机编号"), Combo2->text().section(QLatin1Char(' '), 0, 0));
-        book.setValue(QStringLiteral("状态"), QStringLiteral("在库"));
-        book.setValue(QStringLiteral("税控"), selectedTypeIsTaxControlled() ? 1 : 0);
-        book.update();
-        db::Recordset saved = connection.open(bookByNumberSql(bookNumber));
+    db::EditableRecordset book = connection.openEditable(bookByNumberSql(bookNumber));
+    book.addNew();
+    book.setValue(QStringLiteral("入库单编号"), bookNumber);
+    book.setValue(QStringLiteral("票据类型编号"), type.code);
+    bool countOk = false;
+    const int count = Text2->text().toInt(&countOk);
+    book.setValue(QStringLiteral("份数"), Text2->text().isEmpty() || !countOk ? 1 : count);
+    book.setValue(QStringLiteral("起始编号"), number);
+    book.setValue(QStringLiteral("终止编号"), number);
+    book.setValue(QStringLiteral("入库时间"), Today().toString(QStringLiteral("yyyy-MM-dd")));
+    book.setValue(QStringLiteral("备注"), QVariant());
+    if (Combo2->listIndex() > 0)
+        book.setValue(QStringLiteral("税控机编号"), Combo2->text().section(QLatin1Char(' '), 0, 0));
+    book.setValue(QStringLiteral("状态"), QStringLiteral("在库"));
+    book.setValue(QStringLiteral("税控"), selectedTypeIsTaxControlled() ? 1 : 0);
+    book.update();
+    db::Recordset saved = connection.open(bookByNumberSql(bookNumber));
 
-        StatusBar2->setPanelText(1, QStringLiteral("正在生成票据..."));
-        db::EditableRecordset bills = connection.openEditable(billsOfBookSql(bookNumber));
-        addBillToBook(bills, bookNumber, number, type);
-        connection.commit();
-        return saved;
-    } catch (...) {
-        connection.rollback();
-        throw;
-    }
+    StatusBar2->setPanelText(1, QStringLiteral("正在生成票据..."));
+    db::EditableRecordset bills = connection.openEditable(billsOfBookSql(bookNumber));
+    addBillToBook(bills, bookNumber, number, type);
+    return saved;
 }
 
 void frm票据入库::addBillToBook(db::EditableRecordset &bills, const QString &bookNumber, const QString &number,
@@ -474,20 +512,89 @@ void frm票据入库::Command4_Click()
     unload();
 }
 
-// Only digits, Backspace and Enter may be typed into the number box.
+// ---------------------------------------------------------------- the number box
+
+// Digits only, and never more than a bill number can have. Editing keys (arrows,
+// Home/End, Delete, Ctrl+A/C/X) work as in any text box; pasted text goes through the
+// same rules, whether by key or by the box's menu.
 bool frm票据入库::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched != Text3 || event->type() != QEvent::KeyPress)
+    if (watched != Text3)
+        return ChildWindow::eventFilter(watched, event);
+    if (event->type() == QEvent::ContextMenu) {
+        showNumberBoxMenu(static_cast<QContextMenuEvent *>(event)->globalPos());
+        return true;
+    }
+    if (event->type() != QEvent::KeyPress)
         return ChildWindow::eventFilter(watched, event);
     const auto *key = static_cast<QKeyEvent *>(event);
     if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
         Command2->setFocus(Qt::TabFocusReason);
         return true;
     }
+    if (key->matches(QKeySequence::Paste)) {
+        pasteIntoNumberBox();
+        return true;
+    }
     const QString typed = key->text();
-    if (key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab
-        || typed.isEmpty() || isDigits(typed))
+    // Keys that type nothing printable, and shortcuts, edit or move: let the box have them.
+    const bool shortcut = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (shortcut || typed.isEmpty() || !typed.front().isPrint())
         return false;
-    MessageBoxes::showWithAppTitle(this, QStringLiteral("只能输入数字"));
-    return true;
+    if (!isDigits(typed)) {
+        MessageBoxes::showWithAppTitle(this, QStringLiteral("只能输入数字"));
+        return true;
+    }
+    if (numberBoxTextWith(typed).size() > MaxBillNumberDigits) {
+        ShowInfo(numberTooLongText());
+        return true;
+    }
+    return false;
+}
+
+// The box's text as it would read with `inserted` typed or pasted at the cursor.
+QString frm票据入库::numberBoxTextWith(const QString &inserted) const
+{
+    QString text = Text3->text();
+    int at = Text3->cursorPosition();
+    if (Text3->hasSelectedText()) {
+        at = Text3->selectionStart();
+        text.remove(at, Text3->selectedText().size());
+    }
+    return text.insert(at, inserted);
+}
+
+void frm票据入库::pasteIntoNumberBox()
+{
+    // A number copied from a list or a sheet often carries blanks or a line break.
+    const QString pasted = QGuiApplication::clipboard()->text().trimmed();
+    if (pasted.isEmpty())
+        return;
+    if (!isDigits(pasted)) {
+        MessageBoxes::showWithAppTitle(this, QStringLiteral("只能输入数字"));
+        return;
+    }
+    if (numberBoxTextWith(pasted).size() > MaxBillNumberDigits) {
+        ShowInfo(numberTooLongText());
+        return;
+    }
+    Text3->insert(pasted);
+}
+
+void frm票据入库::showNumberBoxMenu(const QPoint &at)
+{
+    std::unique_ptr<QMenu> menu(Text3->createStandardContextMenu());
+    // The menu's paste entry is the one that shows the paste shortcut.
+    const QString pasteShortcut = QKeySequence(QKeySequence::Paste).toString(QKeySequence::NativeText);
+    for (QAction *action : menu->actions())
+        if (action->text().section(QLatin1Char('\t'), 1) == pasteShortcut) {
+            action->disconnect();
+            connect(action, &QAction::triggered, this, &frm票据入库::pasteIntoNumberBox);
+        }
+    menu->exec(at);
+}
+
+QString frm票据入库::numberTooLongText()
+{
+    return QStringLiteral("票据编号最多只能有%1位数字！").arg(MaxBillNumberDigits);
 }

@@ -43,6 +43,8 @@ public:
     DropDownList *Combo2;
 
     bool wheelHooked() const { return m_wheelHooked; }
+    // The message for a number longer than a bill number can be.
+    static QString numberTooLongText();
 
     void Command1_Click();
     void Command2_Click();
@@ -71,11 +73,22 @@ private:
     void selectGridRow();
     bool selectedTypeIsTaxControlled() const;
     const BillType *selectedType() const;
+    struct RegistrationResult
+    {
+        enum Kind { NewBook, AddedToBook, Duplicate } kind;
+        db::Recordset newBook; // the saved book, for NewBook
+    };
+
     bool registerBill(const QString &number);
+    RegistrationResult registerInTransaction(const QString &bookNumber, const QString &number, const BillType &type);
+    bool finishRegistration(const RegistrationResult &result, const QString &bookNumber, const QString &number);
     db::Recordset createBook(const QString &bookNumber, const QString &number, const BillType &type);
     void addBillToBook(db::EditableRecordset &bills, const QString &bookNumber, const QString &number,
                        const BillType &type);
     void addGridRowForBook(const db::Recordset &book);
+    QString numberBoxTextWith(const QString &inserted) const;
+    void pasteIntoNumberBox();
+    void showNumberBoxMenu(const QPoint &at);
 
     QVector<BillType> m_types; // by tree position - 1
     bool m_wheelHooked = false;

@@ -14,7 +14,10 @@
 #include "shell/Varnel1.h"
 #include "stock/frm票据入库.h"
 
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPointer>
 #include <QPushButton>
 #include <QtTest>
@@ -516,13 +519,135 @@ private slots:
         QCOMPARE(numberBox->text(), u"12"_s);
         QCOMPARE(shownTexts().size(), 4);
 
-        // Text pasted through the box's menu passes no key filter; "确定" refuses it.
+        // Text put into the box some other way passes no key filter; "确定" refuses it.
         numberBox->setText(u"12a3"_s);
         clickConfirm();
         QCOMPARE(shownTexts().size(), 5);
         QCOMPARE(shownTexts().last(), u"只能输入数字"_s);
         QCOMPARE(database->count(u"票据入库单"_s), 0);
         QCOMPARE(database->count(u"票据"_s), 0);
+    }
+
+    void numberBoxTakesTheEditingKeys()
+    {
+        addStockTypes();
+        QVERIFY(openWindow());
+        clickNew();
+        numberBox->setFocus();
+        QTest::keyClicks(numberBox, u"12345"_s);
+        QTest::keyClick(numberBox, Qt::Key_Home);
+        QTest::keyClick(numberBox, Qt::Key_Delete);
+        QCOMPARE(numberBox->text(), u"2345"_s);
+        QTest::keyClick(numberBox, Qt::Key_Right);
+        QTest::keyClicks(numberBox, u"9"_s);
+        QCOMPARE(numberBox->text(), u"29345"_s);
+        QTest::keyClick(numberBox, Qt::Key_End);
+        QTest::keyClick(numberBox, Qt::Key_Left);
+        QTest::keyClick(numberBox, Qt::Key_Backspace);
+        QCOMPARE(numberBox->text(), u"2935"_s);
+
+        QTest::keyClick(numberBox, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(numberBox->selectedText(), u"2935"_s);
+        QTest::keyClick(numberBox, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), u"2935"_s);
+        QTest::keyClick(numberBox, Qt::Key_X, Qt::ControlModifier);
+        QCOMPARE(numberBox->text(), QString());
+        QTest::keyClick(numberBox, Qt::Key_V, Qt::ControlModifier);
+        QTest::keyClick(numberBox, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(numberBox->text(), u"29352935"_s);
+        QVERIFY2(shownTexts().isEmpty(), qPrintable(shownTexts().join(u" | "_s)));
+    }
+
+    void pastedTextFollowsTheDigitsRule()
+    {
+        addStockTypes();
+        QVERIFY(openWindow());
+        clickNew();
+        numberBox->setFocus();
+        QTest::keyClicks(numberBox, u"12"_s);
+
+        // Blanks and a line break around a copied number do not count.
+        QGuiApplication::clipboard()->setText(u" 00345\n"_s);
+        QTest::keyClick(numberBox, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(numberBox->text(), u"1200345"_s);
+        QVERIFY(shownTexts().isEmpty());
+
+        // Anything else is refused once, and the box keeps its text.
+        for (const QString &pasted : {u"12a"_s, u"1 2"_s, QString(u"12"_s + QChar(0) + u"3"_s), u"-5"_s}) {
+            MessageBoxes::clearRecords();
+            QGuiApplication::clipboard()->setText(pasted);
+            QTest::keyClick(numberBox, Qt::Key_V, Qt::ControlModifier);
+            QCOMPARE(numberBox->text(), u"1200345"_s);
+            QCOMPARE(shownTexts(), QStringList{u"只能输入数字"_s});
+        }
+
+        // Shift+Insert pastes too, replacing the selection.
+        MessageBoxes::clearRecords();
+        QGuiApplication::clipboard()->setText(u"77"_s);
+        numberBox->selectAll();
+        QTest::keyClick(numberBox, Qt::Key_Insert, Qt::ShiftModifier);
+        QCOMPARE(numberBox->text(), u"77"_s);
+        QVERIFY(shownTexts().isEmpty());
+    }
+
+    void pasteFromTheBoxMenuFollowsTheDigitsRule()
+    {
+        addStockTypes();
+        QVERIFY(openWindow());
+        clickNew();
+        QGuiApplication::clipboard()->setText(u"abc"_s);
+        // The box's own menu: its paste entry is answered while the menu is up.
+        QTimer::singleShot(0, this, [] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            QVERIFY(menu);
+            const QString paste = QKeySequence(QKeySequence::Paste).toString(QKeySequence::NativeText);
+            for (QAction *action : menu->actions())
+                if (action->text().endsWith(u"\t"_s + paste))
+                    action->trigger();
+            menu->close();
+        });
+        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(5, 5), numberBox->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(numberBox, &menuEvent);
+        QCOMPARE(numberBox->text(), QString());
+        QCOMPARE(shownTexts(), QStringList{u"只能输入数字"_s});
+    }
+
+    void numbersLongerThan77DigitsAreRefused()
+    {
+        addStockTypes();
+        QVERIFY(openWindow());
+        clickNew();
+        numberBox->setFocus();
+        const QString longest = u"1"_s + u"0"_s.repeated(76);
+        QTest::keyClicks(numberBox, longest);
+        QCOMPARE(numberBox->text(), longest);
+        QVERIFY(shownTexts().isEmpty());
+
+        // A 78th digit typed or pasted is refused with the limit named; nothing is cut.
+        QTest::keyClicks(numberBox, u"5"_s);
+        QCOMPARE(numberBox->text(), longest);
+        QCOMPARE(shownTexts(), QStringList{frm票据入库::numberTooLongText()});
+        QVERIFY(frm票据入库::numberTooLongText().contains(u"77"_s));
+
+        MessageBoxes::clearRecords();
+        QGuiApplication::clipboard()->setText(u"9"_s.repeated(78));
+        numberBox->selectAll();
+        QTest::keyClick(numberBox, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(numberBox->text(), longest);
+        QCOMPARE(shownTexts(), QStringList{frm票据入库::numberTooLongText()});
+
+        // A long number that reached the box some other way is not registered either.
+        MessageBoxes::clearRecords();
+        numberBox->setText(u"9"_s.repeated(78));
+        clickConfirm();
+        QCOMPARE(shownTexts(), QStringList{frm票据入库::numberTooLongText()});
+        QCOMPARE(database->count(u"票据"_s), 0);
+
+        MessageBoxes::clearRecords();
+        numberBox->setText(longest);
+        clickConfirm();
+        QCOMPARE(shownTexts(), QStringList{u"录入完成！"_s});
+        QCOMPARE(billNumbers(u"21-2011"_s), QStringList{longest});
     }
 
     void confirmWithoutAnOpenEntryWritesNothing()
@@ -640,8 +765,9 @@ private slots:
     {
         QTest::addColumn<int>("failingStatement");
         QTest::newRow("looking the book up") << 1;
-        QTest::newRow("opening the bills") << 2;
-        QTest::newRow("saving the bill") << 3;
+        QTest::newRow("looking the number up") << 2;
+        QTest::newRow("opening the bills") << 3;
+        QTest::newRow("saving the bill") << 4;
     }
 
     void laterBillFailureWritesNothing()
@@ -701,6 +827,7 @@ private slots:
         QCOMPARE(DbConnection().statementLog(),
                  (QStringList{
                      findBook,
+                     u"SELECT ID From 票据 Where 入库单编号='21-2011' And 票据编号='00012002'"_s,
                      findBills,
                      u"INSERT INTO 票据 (入库单编号, 票据编号) VALUES ('21-2011', '00012002')"_s,
                  }));
