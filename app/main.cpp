@@ -1,13 +1,12 @@
 #include "shell/AppState.h"
 #include "shell/MDIForm1.h"
+#include "shell/Program.h"
 #include "shell/WindowRegistry.h"
 #include "shell/frmLogin.h"
 #include "stock/frm票据入库.h"
 
 #include <QApplication>
 #include <QFont>
-#include <QLibraryInfo>
-#include <QTranslator>
 
 namespace {
 
@@ -20,16 +19,6 @@ void substituteFonts()
     QFont::insertSubstitutions(QStringLiteral("宋体"), song);
     QFont::insertSubstitutions(QStringLiteral("SimSun"), song);
     QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"), {QStringLiteral("WenQuanYi Zen Hei")});
-}
-
-// Qt's own texts (standard buttons, file, print and preview dialogs) in Chinese,
-// whatever the system language.
-void installChineseTranslations(QApplication &app)
-{
-    auto *translator = new QTranslator(&app);
-    if (translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(translator);
 }
 
 // Each menu entry of the main window and the window it opens.
@@ -66,7 +55,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessaline"));
     QApplication::setApplicationVersion(QStringLiteral("1.0.0"));
-    installChineseTranslations(app);
+    installQtTranslations();
     substituteFonts();
     registerWindows();
 

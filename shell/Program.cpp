@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QVersionNumber>
 
 namespace {
@@ -43,6 +45,22 @@ void EndProgram()
         app->closeAllWindows();
     QCoreApplication::exit(0);
     ending = false;
+}
+
+bool installQtTranslations()
+{
+    static QTranslator *installed = nullptr;
+    if (installed)
+        return true;
+    auto *translator = new QTranslator(QCoreApplication::instance());
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (!translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"), folder)) {
+        delete translator;
+        return false;
+    }
+    QCoreApplication::installTranslator(translator);
+    installed = translator;
+    return true;
 }
 
 bool programEndRequested()

@@ -9,6 +9,10 @@ void EndProgram();
 bool programEndRequested();
 void resetProgramEndRequest();
 
+// Qt's own texts (standard buttons, file, print and preview dialogs) in Chinese,
+// whatever the system language. Returns whether Qt's Chinese translations were found.
+bool installQtTranslations();
+
 // The program's folder (where MDI.BMP and Command.Dll live). Tests may move it.
 QString programFolder();
 void setProgramFolderForTests(const QString &folder);
