@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const char *const LauncherIdentity = "1001,周明远,02,财务处,1,财务处处长,01,机关,1,管理岗";
@@ -30,7 +32,7 @@ private slots:
     void endsCleanly();
 
 private:
-    Run runProgram(const QString &plan, bool withIdentity, const QString &password = QString());
+    Run runProgram(const QString &plan, const QStringList &arguments);
 
     QTemporaryDir m_home;
 };
@@ -50,8 +52,10 @@ void TestExitPaths::initTestCase()
     conf.write("[DBConfig]\nSvr=\nUID=\nPWD=\nDBname=" + database.toUtf8() + "\n\n[Tessaline]\nBackend=sqlite\n");
 }
 
-Run TestExitPaths::runProgram(const QString &plan, bool withIdentity, const QString &password)
+// Runs the program with the launcher's arguments (none: the operator signs in).
+Run TestExitPaths::runProgram(const QString &plan, const QStringList &arguments)
 {
+    const bool withIdentity = !arguments.isEmpty();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.path());
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -59,8 +63,6 @@ Run TestExitPaths::runProgram(const QString &plan, bool withIdentity, const QStr
     env.insert(QStringLiteral("TESSALINE_DRIVE"), plan);
     if (withIdentity)
         env.insert(QStringLiteral("TESSALINE_DRIVE_SILENT"), QStringLiteral("1"));
-    if (!password.isEmpty())
-        env.insert(QStringLiteral("TESSALINE_DRIVE_PASSWORD"), password);
     // The sanitizer runtime of the sanitizer build would refuse a library loaded before it.
     const QString asan = env.value(QStringLiteral("ASAN_OPTIONS"));
     env.insert(QStringLiteral("ASAN_OPTIONS"),
@@ -69,7 +71,6 @@ Run TestExitPaths::runProgram(const QString &plan, bool withIdentity, const QStr
     QProcess program;
     program.setProcessEnvironment(env);
     program.setProcessChannelMode(QProcess::MergedChannels);
-    const QStringList arguments = withIdentity ? QStringList{QString::fromUtf8(LauncherIdentity)} : QStringList{};
     program.start(QStringLiteral(TESSALINE_PROGRAM), arguments);
     Run run;
     run.finished = program.waitForStarted(10000) && program.waitForFinished(60000);
@@ -86,24 +87,28 @@ Run TestExitPaths::runProgram(const QString &plan, bool withIdentity, const QStr
 void TestExitPaths::endsCleanly_data()
 {
     QTest::addColumn<QString>("plan");
-    QTest::addColumn<bool>("withIdentity");
+    QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("lastStep");
 
-    QTest::newRow("退出, launcher identity") << "quit" << true << "退出";
-    QTest::newRow("main window closed, launcher identity") << "close" << true << "main window closed";
-    QTest::newRow("退出 after signing in") << "quit" << false << "退出";
-    QTest::newRow("main window closed after signing in") << "close" << false << "main window closed";
-    QTest::newRow("Esc after a failed sign-in") << "esc-after-fail" << false << "escape";
-    QTest::newRow("退出 at the login window after 注销") << "cancel-logoff" << false << "cancel";
+    const QStringList identity = {QString::fromUtf8(LauncherIdentity)};
+    QTest::newRow("退出, launcher identity") << "quit" << identity << "退出";
+    QTest::newRow("main window closed, launcher identity") << "close" << identity << "main window closed";
+    QTest::newRow("退出 after signing in") << "quit" << QStringList() << "退出";
+    QTest::newRow("main window closed after signing in") << "close" << QStringList() << "main window closed";
+    QTest::newRow("Esc after a failed sign-in") << "esc-after-fail" << QStringList() << "escape";
+    QTest::newRow("退出 at the login window after 注销") << "cancel-logoff" << QStringList() << "cancel";
+    // An identity that looks like one of Qt's own options is still the identity: the
+    // program signs in without the login window.
+    QTest::newRow("identity -reverse") << "quit" << QStringList{u"-reverse"_s} << "退出";
 }
 
 void TestExitPaths::endsCleanly()
 {
     QFETCH(QString, plan);
-    QFETCH(bool, withIdentity);
+    QFETCH(QStringList, arguments);
     QFETCH(QString, lastStep);
 
-    const Run run = runProgram(plan, withIdentity);
+    const Run run = runProgram(plan, arguments);
     const QByteArray log = run.log.toUtf8();
     QVERIFY2(run.finished, log.constData());
     QVERIFY2(run.log.contains(QStringLiteral("DRIVE: ") + lastStep), log.constData());
