@@ -3,6 +3,8 @@
 #include "platform/db/Connection.h"
 #include "platform/db/DbError.h"
 
+#include <optional>
+
 namespace db {
 
 void Recordset::moveNext()
@@ -15,14 +17,21 @@ void Recordset::setColumns(const QStringList &names, const std::vector<QMetaType
 {
     m_columns = names;
     m_types = types;
+    m_exactIndex.clear();
+    m_foldedIndex.clear();
+    // The first of two equally named columns is the one a name finds.
+    for (int i = names.size() - 1; i >= 0; --i) {
+        m_exactIndex.insert(names[i], i);
+        m_foldedIndex.insert(names[i].toCaseFolded(), i);
+    }
 }
 
 int Recordset::columnIndex(const QString &name) const
 {
-    for (int i = 0; i < m_columns.size(); ++i)
-        if (m_columns[i].compare(name, Qt::CaseInsensitive) == 0)
-            return i;
-    return -1;
+    const auto exact = m_exactIndex.constFind(name);
+    if (exact != m_exactIndex.constEnd())
+        return *exact;
+    return m_foldedIndex.value(name.toCaseFolded(), -1);
 }
 
 int Recordset::requireColumn(const QString &name) const
@@ -105,6 +114,74 @@ bool Recordset::flag(const QString &name) const
     return v.toLongLong() != 0 || v.toBool();
 }
 
+namespace {
+
+// Reads `count` digits at text[at], or -1.
+int digitsAt(const QString &text, qsizetype at, int count)
+{
+    if (at + count > text.size())
+        return -1;
+    int value = 0;
+    for (int i = 0; i < count; ++i) {
+        const QChar c = text[at + i];
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return -1;
+        value = value * 10 + (c.unicode() - '0');
+    }
+    return value;
+}
+
+struct StoredDateTime
+{
+    QDate date;
+    QTime time; // invalid when the text has no time of day
+};
+
+// A date as the databases store it: "yyyy-MM-dd" (or with / or .), optionally followed
+// by " HH:mm", ":ss" and ".zzz" (a T may stand for the blank). Read digit by digit:
+// no format guessing and no time-zone look-up.
+std::optional<StoredDateTime> parseStoredDateTime(const QString &text)
+{
+    const QString s = text.trimmed();
+    const int year = digitsAt(s, 0, 4);
+    if (year < 0 || s.size() < 10)
+        return std::nullopt;
+    const QChar separator = s[4];
+    if ((separator != QLatin1Char('-') && separator != QLatin1Char('/') && separator != QLatin1Char('.')) || s[7] != separator)
+        return std::nullopt;
+    const QDate date(year, digitsAt(s, 5, 2), digitsAt(s, 8, 2));
+    if (!date.isValid())
+        return std::nullopt;
+    if (s.size() == 10)
+        return StoredDateTime{date, QTime()};
+    if ((s[10] != QLatin1Char(' ') && s[10] != QLatin1Char('T')) || s.size() < 16 || s[13] != QLatin1Char(':'))
+        return std::nullopt;
+    int second = 0, ms = 0;
+    qsizetype end = 16;
+    if (s.size() > 16) {
+        if (s[16] != QLatin1Char(':') || (second = digitsAt(s, 17, 2)) < 0)
+            return std::nullopt;
+        end = 19;
+        if (s.size() > 19) {
+            if (s[19] != QLatin1Char('.'))
+                return std::nullopt;
+            // Fractions of any length; the first three digits are the milliseconds.
+            qsizetype i = 20;
+            int scale = 100;
+            for (; i < s.size() && s[i].isDigit(); ++i, scale /= 10)
+                if (scale > 0)
+                    ms += (s[i].unicode() - '0') * scale;
+            end = i;
+        }
+    }
+    const QTime time(digitsAt(s, 11, 2), digitsAt(s, 14, 2), second, ms);
+    if (end != s.size() || !time.isValid())
+        return std::nullopt;
+    return StoredDateTime{date, time};
+}
+
+} // namespace
+
 QDateTime Recordset::dateTime(const QString &name) const
 {
     const QVariant v = value(name);
@@ -114,19 +191,23 @@ QDateTime Recordset::dateTime(const QString &name) const
         return v.toDateTime();
     if (v.typeId() == QMetaType::QDate)
         return v.toDate().startOfDay();
-    const QString s = v.toString().trimmed();
-    for (const char *format : {"yyyy-MM-dd HH:mm:ss.zzz", "yyyy-MM-dd HH:mm:ss", "yyyy-MM-ddTHH:mm:ss",
-                               "yyyy-MM-dd HH:mm", "yyyy-MM-dd", "yyyy/MM/dd", "yyyy.MM.dd"}) {
-        const QDateTime dt = QDateTime::fromString(s, QLatin1String(format));
-        if (dt.isValid())
-            return dt;
-    }
-    return QDateTime();
+    const auto parsed = parseStoredDateTime(v.toString());
+    if (!parsed)
+        return QDateTime();
+    return QDateTime(parsed->date, parsed->time.isValid() ? parsed->time : QTime(0, 0));
 }
 
 QDate Recordset::date(const QString &name) const
 {
-    return dateTime(name).date();
+    const QVariant v = value(name);
+    if (v.isNull())
+        return QDate();
+    if (v.typeId() == QMetaType::QDateTime)
+        return v.toDateTime().date();
+    if (v.typeId() == QMetaType::QDate)
+        return v.toDate();
+    const auto parsed = parseStoredDateTime(v.toString());
+    return parsed ? parsed->date : QDate();
 }
 
 // ---------------------------------------------------------------- editable

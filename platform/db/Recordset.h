@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QHash>
 #include <QMetaType>
 #include <QString>
 #include <QStringList>
@@ -59,6 +60,9 @@ protected:
     int requireColumn(const QString &name) const;
 
     QStringList m_columns;
+    // Column positions by name as written and by name folded to lower case.
+    QHash<QString, int> m_exactIndex;
+    QHash<QString, int> m_foldedIndex;
     std::vector<QMetaType::Type> m_types;
     std::vector<std::vector<QVariant>> m_rows;
     size_t m_current = 0;
