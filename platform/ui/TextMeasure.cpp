@@ -7,6 +7,7 @@
 #include <QHash>
 #include <cmath>
 #include <optional>
+#include <unordered_map>
 
 namespace TextMeasure {
 namespace {
@@ -19,12 +20,20 @@ struct FontCache
 
 constexpr qsizetype MaxEntriesPerFont = 100000;
 
+// The key of a font is a long text built on every call; a grid fill measures in one
+// font over and over, so the cache of the font measured last is found without it.
 FontCache &cacheFor(const QFont &font)
 {
-    static QHash<QString, FontCache> caches;
-    FontCache &cache = caches[font.key()];
+    static std::unordered_map<QString, FontCache> caches;
+    static QFont lastFont;
+    static FontCache *lastCache = nullptr;
+    if (lastCache && font == lastFont)
+        return *lastCache;
+    FontCache &cache = caches[font.key()]; // elements of the map never move
     if (!cache.metrics)
         cache.metrics.emplace(font);
+    lastFont = font;
+    lastCache = &cache;
     return cache;
 }
 
