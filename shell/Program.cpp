@@ -20,12 +20,6 @@ QString &folderOverride()
     return folder;
 }
 
-QDateTime &clockOverride()
-{
-    static QDateTime now;
-    return now;
-}
-
 QVersionNumber programVersion()
 {
     const QVersionNumber v = QVersionNumber::fromString(QCoreApplication::applicationVersion());
@@ -71,21 +65,6 @@ bool programEndRequested()
 void resetProgramEndRequest()
 {
     endRequested() = false;
-}
-
-QDate Today()
-{
-    return Now().date();
-}
-
-QDateTime Now()
-{
-    return clockOverride().isValid() ? clockOverride() : QDateTime::currentDateTime();
-}
-
-void setClockForTests(const QDateTime &now)
-{
-    clockOverride() = now;
 }
 
 QString programFolder()

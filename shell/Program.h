@@ -17,10 +17,8 @@ bool installQtTranslations();
 QString programFolder();
 void setProgramFolderForTests(const QString &folder);
 
-// The date and time the windows work with; tests set them.
-QDate Today();
-QDateTime Now();
-void setClockForTests(const QDateTime &now); // an invalid value returns to the real clock
+// Today(), Now() and setClockForTests(): the date and time the windows work with.
+#include "platform/Clock.h"
 
 // "V{major}.{minor}版" and "{major}.{minor}.{revision}" of the running program.
 QString versionLabelText();

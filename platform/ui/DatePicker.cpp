@@ -1,5 +1,7 @@
 #include "platform/ui/DatePicker.h"
 
+#include "platform/Clock.h"
+
 #include <QLocale>
 
 namespace {
@@ -12,7 +14,7 @@ QLocale displayLocale()
 
 } // namespace
 
-DatePicker::DatePicker(QWidget *parent) : QDateEdit(QDate::currentDate(), parent)
+DatePicker::DatePicker(QWidget *parent) : QDateEdit(Today(), parent)
 {
     setCalendarPopup(true);
     setLocale(displayLocale());

@@ -3,7 +3,7 @@
 #include <QDateEdit>
 
 // A date field with a drop-down calendar, showing the system's short date form
-// (Chinese (China) where the system locale is C / POSIX). Starts at today.
+// (Chinese (China) where the system locale is C / POSIX). Starts at the program's today (Today()).
 class DatePicker : public QDateEdit
 {
     Q_OBJECT

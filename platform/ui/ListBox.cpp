@@ -7,7 +7,10 @@ constexpr int ItemDataRole = Qt::UserRole;
 ListBox::ListBox(QWidget *parent) : QListWidget(parent)
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
-    connect(this, &QListWidget::currentRowChanged, this, [this](int) { emit lineChosen(); });
+    connect(this, &QListWidget::currentRowChanged, this, [this](int) {
+        if (!m_removing)
+            emit lineChosen();
+    });
 }
 
 int ListBox::addLine(const QString &text, qint64 itemData)
@@ -17,9 +20,15 @@ int ListBox::addLine(const QString &text, qint64 itemData)
     return row(line);
 }
 
+// Removing a line chooses no other: no line is selected afterwards and lineChosen is
+// not reported, so a window never loads the next line behind the operator's back.
 void ListBox::removeLine(int index)
 {
+    m_removing = true;
     delete takeItem(index);
+    clearSelection();
+    setCurrentRow(-1);
+    m_removing = false;
 }
 
 int ListBox::listCount() const

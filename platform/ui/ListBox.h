@@ -23,4 +23,7 @@ public:
 
 signals:
     void lineChosen();
+
+private:
+    bool m_removing = false;
 };

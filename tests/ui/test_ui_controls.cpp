@@ -1,4 +1,5 @@
 #include "platform/ui/CheckBox.h"
+#include "platform/Clock.h"
 #include "platform/ui/DatePicker.h"
 #include "platform/ui/DropDownList.h"
 #include "platform/ui/ListBox.h"
@@ -17,6 +18,7 @@ private slots:
     void twipsAreFifteenToAPixel();
     void statusBarPanelsAreNumberedFromOne();
     void listLinesCarryItemData();
+    void removingTheChosenLineChoosesNoOther();
     void dropDownListSelectsNothingUntilAsked();
     void smallControlsKeepTheirValues();
 };
@@ -71,6 +73,36 @@ void TestUiControls::listLinesCarryItemData()
     QCOMPARE(list.listIndex(), -1);
 }
 
+void TestUiControls::removingTheChosenLineChoosesNoOther()
+{
+    ListBox list;
+    for (int i = 0; i < 3; ++i)
+        list.addLine(QStringLiteral("申请 %1").arg(i), 100 + i);
+    list.setListIndex(1);
+    QSignalSpy chosen(&list, &ListBox::lineChosen);
+    // The decided line goes; the line after it must not load behind the operator's back.
+    list.removeLine(1);
+    QCOMPARE(chosen.count(), 0);
+    QCOMPARE(list.listIndex(), -1);
+    QVERIFY(list.selectedItems().isEmpty());
+    QCOMPARE(list.listCount(), 2);
+    QCOMPARE(list.itemData(1), 102);
+
+    // The last line too, and a line that was not chosen.
+    list.setListIndex(1);
+    chosen.clear();
+    list.removeLine(1);
+    list.removeLine(0);
+    QCOMPARE(chosen.count(), 0);
+    QCOMPARE(list.listCount(), 0);
+    QCOMPARE(list.listIndex(), -1);
+
+    // Choosing still reports afterwards.
+    list.addLine(QStringLiteral("新"), 1);
+    list.setListIndex(0);
+    QCOMPARE(chosen.count(), 1);
+}
+
 void TestUiControls::dropDownListSelectsNothingUntilAsked()
 {
     DropDownList combo;
@@ -104,6 +136,12 @@ void TestUiControls::smallControlsKeepTheirValues()
     QCOMPARE(picker.value(), QDate::currentDate());
     picker.setValue(QDate(2011, 5, 3));
     QCOMPARE(picker.value(), QDate(2011, 5, 3));
+
+    // A picker starts at the program's today, which tests set.
+    setClockForTests(QDateTime(QDate(2011, 3, 15), QTime(9, 30)));
+    DatePicker setDay;
+    setClockForTests(QDateTime());
+    QCOMPARE(setDay.value(), QDate(2011, 3, 15));
 
     MultiLineTextBox box;
     box.setText(QStringLiteral("第一行\n第二行"));
