@@ -218,13 +218,7 @@ QWidget *MDIForm1::openEntryWindow(const QString &entryName)
         busy.emplace();
 
     if (QWidget *open = m_openWindows.value(entryName)) {
-        if (auto *sub = qobject_cast<QMdiSubWindow *>(open->parentWidget())) {
-            m_clientArea->setActiveSubWindow(sub);
-            sub->raise();
-        } else {
-            open->raise();
-            open->activateWindow();
-        }
+        bringToFront(open, window->placement);
         return open;
     }
 
@@ -255,6 +249,31 @@ QWidget *MDIForm1::openEntryWindow(const QString &entryName)
         sub->show();
     m_clientArea->setActiveSubWindow(sub);
     return widget;
+}
+
+void MDIForm1::bringToFront(QWidget *open, WindowEntry::Placement placement)
+{
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(open->parentWidget())) {
+        // The operator may have minimised the window or restored it from maximised; it
+        // comes back as it opens. A minimised child stays the active one, so activating
+        // it alone would leave it minimised.
+        if (placement == WindowEntry::Placement::MaximizedChild) {
+            if (!sub->isMaximized() || sub->isMinimized() || !sub->isVisible())
+                sub->showMaximized();
+        } else if (sub->isMinimized() || !sub->isVisible()) {
+            sub->showNormal();
+        }
+        m_clientArea->setActiveSubWindow(sub);
+        sub->raise();
+        return;
+    }
+    // A window of its own comes back from the task bar as it was before (normal, or
+    // maximised when the operator had maximised it).
+    if (open->isMinimized())
+        open->setWindowState(open->windowState() & ~Qt::WindowMinimized);
+    open->show();
+    open->raise();
+    open->activateWindow();
 }
 
 void MDIForm1::paintBackground()

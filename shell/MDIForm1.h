@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/WindowRegistry.h"
+
 #include <QHash>
 #include <QImage>
 #include <QMainWindow>
@@ -58,6 +60,7 @@ private:
     void paintBackground();
     void writeLogoffCommand();
     void switchOperator();
+    void bringToFront(QWidget *open, WindowEntry::Placement placement);
 
     QMdiArea *m_clientArea = nullptr;
     QList<QAction *> m_entries;

@@ -1,5 +1,6 @@
 #include "shell/frmLogin.h"
 
+#include "platform/ui/ControlCharacters.h"
 #include "platform/ui/ListBox.h"
 #include "platform/ui/MessageBoxes.h"
 #include "platform/ui/PictureButton.h"
@@ -100,10 +101,24 @@ void frmLogin::buildControls()
     setTabOrder(cmdOK, cmdCancel);
     TxtUser->installEventFilter(this);
     txtPassword->installEventFilter(this);
+    List1->installEventFilter(this);
+    // A NUL or line break pasted into a box would reach the statements as typed.
+    dropControlCharacters(TxtUser);
+    dropControlCharacters(txtPassword);
 
     connect(cmdOK, &QPushButton::clicked, this, &frmLogin::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmLogin::cmdCancel_Click);
     connect(List1, &QListWidget::itemDoubleClicked, this, &frmLogin::List1_DblClick);
+}
+
+void frmLogin::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    // Shown at start and for every switch of operator: in front of the main window and
+    // ready for a user id, also where no window manager hands out the focus.
+    raise();
+    activateWindow();
+    TxtUser->setFocus(Qt::OtherFocusReason);
 }
 
 void frmLogin::paintEvent(QPaintEvent *)
@@ -261,8 +276,21 @@ void frmLogin::keyPressEvent(QKeyEvent *event)
     QDialog::keyPressEvent(event);
 }
 
+bool frmLogin::postListKeyPress(const QKeyEvent *key)
+{
+    if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+        return false;
+    // Enter chooses the selected post as a double-click does; it never reaches the
+    // default button, which would run the whole sign-in again.
+    if (List1->listIndex() >= 0)
+        List1_DblClick();
+    return true;
+}
+
 bool frmLogin::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == List1 && event->type() == QEvent::KeyPress && postListKeyPress(static_cast<QKeyEvent *>(event)))
+        return true;
     auto *edit = qobject_cast<QLineEdit *>(watched);
     if (!edit)
         return QDialog::eventFilter(watched, event);

@@ -56,6 +56,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     explicit frmLogin(QWidget *parent = nullptr);
@@ -65,6 +66,7 @@ private:
     void readPosts(const QString &user);
     void choosePost(int index);
     void showMainWindow();
+    bool postListKeyPress(const QKeyEvent *key);
 
     QVector<PostChoice> m_choices;
     QImage m_background;

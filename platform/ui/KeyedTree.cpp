@@ -1,5 +1,8 @@
 #include "platform/ui/KeyedTree.h"
 
+#include <QHelpEvent>
+#include <QToolTip>
+
 KeyedTree::KeyedTree(QWidget *parent) : QTreeWidget(parent)
 {
     setHeaderHidden(true);
@@ -215,4 +218,30 @@ void KeyedTree::onItemChanged(QTreeWidgetItem *item, int column)
     item->setData(0, ShownCheckRole, state);
     if (!m_settingCheck)
         emit nodeChecked(indexOf(item));
+}
+
+bool KeyedTree::isCutOff(const QModelIndex &index) const
+{
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.rect = visualRect(index);
+    // What the node needs (check box, image, text and margins) against the part of it
+    // the viewport shows; a node scrolled partly out of sight is cut off too.
+    const QRect shown = option.rect.intersected(viewport()->rect());
+    const QAbstractItemDelegate *delegate = itemDelegateForIndex(index);
+    return delegate && delegate->sizeHint(option, index).width() > shown.width();
+}
+
+bool KeyedTree::viewportEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        const auto *help = static_cast<QHelpEvent *>(event);
+        const QModelIndex index = indexAt(help->pos());
+        if (index.isValid() && isCutOff(index)) {
+            QToolTip::showText(help->globalPos(), index.data(Qt::DisplayRole).toString(), viewport(), visualRect(index));
+            return true;
+        }
+    }
+    // Elsewhere the view's own handling: no tooltip, and one still up goes away.
+    return QTreeWidget::viewportEvent(event);
 }

@@ -10,7 +10,8 @@
 // image list, added at the root or under the node with a given key. Nodes are
 // numbered 1 … n in the order they were added (0 means "no node"); the numbers
 // walk the tree as the windows do: first child, next sibling, children.
-// Optional check boxes report the operator's ticks through nodeChecked.
+// Optional check boxes report the operator's ticks through nodeChecked. A node whose
+// text is cut off (the view is narrower than the node) shows its whole text as a tooltip.
 class KeyedTree : public QTreeWidget
 {
     Q_OBJECT
@@ -51,7 +52,11 @@ signals:
     void nodeDoubleClicked(int index);
     void nodeChecked(int index);
 
+protected:
+    bool viewportEvent(QEvent *event) override;
+
 private:
+    bool isCutOff(const QModelIndex &index) const;
     QTreeWidgetItem *item(int index) const;
     int indexOf(const QTreeWidgetItem *item) const;
     int addItem(QTreeWidgetItem *parent, const QString &key, const QString &text, int image);

@@ -3,6 +3,8 @@
 #include "platform/ui/ListBox.h"
 #include "platform/ui/PictureButton.h"
 
+#include <QClipboard>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -30,6 +32,20 @@ class TestLogin : public QObject
         login->TxtUser->setText(user);
         login->txtPassword->setText(password);
         QTest::mouseClick(login->cmdOK, Qt::LeftButton);
+    }
+
+    // Shows the post list of u2 (two current posts) and selects nothing in it.
+    frmLogin *showPostList()
+    {
+        frmLogin *login = openLogin();
+        signIn(login, QStringLiteral("u2"), QStringLiteral("pw2"));
+        login->List1->clearSelection();
+        return login;
+    }
+
+    static int partTimeLine(const frmLogin *login)
+    {
+        return login->List1->item(0)->text().contains(QStringLiteral("兼职")) ? 0 : 1;
     }
 
     bool mainWindowShown() const
@@ -266,6 +282,99 @@ private slots:
         QTest::keyClick(login->txtPassword, Qt::Key_Return);
         QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(login->cmdOK));
         QVERIFY(MessageBoxes::records().isEmpty()); // Enter did not press OK
+    }
+
+    void enterOnASelectedPostChoosesIt_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::newRow("Return") << int(Qt::Key_Return) << Qt::KeyboardModifiers();
+        QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << Qt::KeyboardModifiers(Qt::KeypadModifier);
+    }
+
+    void enterOnASelectedPostChoosesIt()
+    {
+        QFETCH(int, key);
+        QFETCH(Qt::KeyboardModifiers, modifiers);
+        frmLogin *login = showPostList();
+        QVERIFY(login->List1->isVisible());
+        // Should Enter run the sign-in again, this password would be refused.
+        login->txtPassword->setText(QStringLiteral("nope"));
+
+        // Without a selected line Enter does nothing.
+        QTest::keyClick(login->List1, Qt::Key(key), modifiers);
+        QVERIFY(MessageBoxes::records().isEmpty());
+        QVERIFY(!mainWindowShown());
+        QVERIFY(login->List1->isVisible());
+        QVERIFY(OperatorContext().工号.isEmpty());
+
+        // The operator selects a line with the arrow keys and presses Enter.
+        QTest::keyClick(login->List1, Qt::Key_Down);
+        const int line = login->List1->listIndex();
+        QVERIFY(line >= 0);
+        const QString post = line == partTimeLine(login) ? QStringLiteral("P01") : QStringLiteral("P02");
+        QTest::keyClick(login->List1, Qt::Key(key), modifiers);
+        QVERIFY(MessageBoxes::records().isEmpty());
+        QVERIFY(mainWindowShown());
+        QVERIFY(!login->isVisible());
+        QCOMPARE(OperatorContext().岗位代号, post);
+        QCOMPARE(OperatorContext().工号, QStringLiteral("u2"));
+    }
+
+    void controlCharactersNeverReachTheBoxes_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::newRow("paste") << QStringLiteral("paste");
+        QTest::newRow("insert") << QStringLiteral("insert");
+        QTest::newRow("input method") << QStringLiteral("input method");
+        QTest::newRow("set text") << QStringLiteral("set text");
+    }
+
+    void controlCharactersNeverReachTheBoxes()
+    {
+        QFETCH(QString, way);
+        frmLogin *login = openLogin();
+        // NUL, tab, line breaks, a control and a format character go; a character
+        // outside the basic plane (two UTF-16 units) stays whole.
+        const QString typed = QStringLiteral("1") + QChar(u'\0') + QStringLiteral("\t2\r\n\x01") + QChar(0x200B)
+                              + QStringLiteral("𠀀");
+        const QString kept = QStringLiteral("12𠀀");
+        for (QLineEdit *box : {login->TxtUser, login->txtPassword}) {
+            QSignalSpy changes(box, &QLineEdit::textChanged);
+            box->setText(QStringLiteral("ab"));
+            box->setCursorPosition(1);
+            if (way == QLatin1String("paste")) {
+                QGuiApplication::clipboard()->setText(typed);
+                QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+            } else if (way == QLatin1String("insert")) {
+                box->insert(typed);
+            } else if (way == QLatin1String("input method")) {
+                QInputMethodEvent commit;
+                commit.setCommitString(typed);
+                QApplication::sendEvent(box, &commit);
+            } else {
+                box->setText(QStringLiteral("a") + typed + QStringLiteral("b"));
+            }
+            QCOMPARE(box->text(), QStringLiteral("a") + kept + QStringLiteral("b"));
+            // The cursor stays right after what was put in (at the end for a new text).
+            QCOMPARE(box->cursorPosition(), way == QLatin1String("set text") ? box->text().size() : 1 + kept.size());
+            // Nobody listening to the box ever saw a control character.
+            for (const QList<QVariant> &change : std::as_const(changes))
+                QVERIFY(!change.first().toString().contains(QChar(u'\0')));
+        }
+    }
+
+    void pastedLineBreaksDoNotSpoilTheSignIn()
+    {
+        frmLogin *login = openLogin();
+        QGuiApplication::clipboard()->setText(QStringLiteral("u1\r\n"));
+        login->TxtUser->paste();
+        QGuiApplication::clipboard()->setText(QStringLiteral("pw1\t"));
+        login->txtPassword->paste();
+        QTest::mouseClick(login->cmdOK, Qt::LeftButton);
+        QVERIFY(MessageBoxes::records().isEmpty());
+        QVERIFY(mainWindowShown());
+        QCOMPARE(OperatorContext().工号, QStringLiteral("u1"));
     }
 
     void cancelAndEscapeEndTheProgram()

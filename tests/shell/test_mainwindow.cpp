@@ -2,6 +2,7 @@
 // operator, banner and background, and the about box.
 #include "ShellTestSupport.h"
 #include "platform/ui/ListBox.h"
+#include "platform/ui/PictureButton.h"
 #include "shell/BannerStrip.h"
 #include "shell/ChildWindow.h"
 #include "shell/frmAbout.h"
@@ -42,11 +43,17 @@ protected:
     void closeEvent(QCloseEvent *event) override { event->ignore(); }
 };
 
-// Stand-in working windows, so every entry has a window to open.
+// Stand-in working windows, so every entry has a window to open; they are placed as
+// the program places its windows.
 void registerStandInWindows()
 {
+    const QStringList maximized = {QStringLiteral("票据使用情况查询"), QStringLiteral("票据作废查询"),
+                                   QStringLiteral("全电票入库")};
     for (const QString &name : workingEntries) {
         const bool topLevel = name == QStringLiteral("票据作废恢复申请");
+        const auto placement = topLevel ? WindowEntry::Placement::TopLevel
+                               : maximized.contains(name) ? WindowEntry::Placement::MaximizedChild
+                                                          : WindowEntry::Placement::Child;
         registerWindow({name,
                         [name] {
                             auto *w = new QWidget;
@@ -55,7 +62,7 @@ void registerStandInWindows()
                             w->resize(400, 300);
                             return w;
                         },
-                        topLevel ? WindowEntry::Placement::TopLevel : WindowEntry::Placement::Child});
+                        placement});
     }
 }
 
@@ -195,6 +202,89 @@ private slots:
         QWidget *application = main->openWindowOf(QStringLiteral("票据作废恢复申请"));
         QVERIFY(application && application->isWindow());
         QCOMPARE(main->clientArea()->subWindowList().size(), 2);
+    }
+
+    void windowsComeBackFromTheirEntryAsTheyOpen()
+    {
+        MDIForm1 *main = signInAs(QStringLiteral("supVr"), QStringLiteral("tulipa"));
+        auto frameOf = [main](const QString &entry) {
+            main->entry(entry)->trigger();
+            return qobject_cast<QMdiSubWindow *>(main->openWindowOf(entry)->parentWidget());
+        };
+        auto isBack = [main](QMdiSubWindow *frame) {
+            return frame->isVisible() && !frame->isMinimized() && main->clientArea()->activeSubWindow() == frame;
+        };
+
+        // A window that opens normal comes back normal after the operator minimised it.
+        QMdiSubWindow *reverse = frameOf(QStringLiteral("票据反核销"));
+        reverse->showMinimized();
+        QCOMPARE(frameOf(QStringLiteral("票据反核销")), reverse);
+        QVERIFY(isBack(reverse));
+        QVERIFY(!reverse->isMaximized());
+
+        // A window that opens maximised comes back maximised, from minimised ...
+        QMdiSubWindow *stock = frameOf(QStringLiteral("全电票入库"));
+        QVERIFY(stock->isMaximized());
+        stock->showMinimized();
+        QVERIFY(!stock->isMaximized());
+        QCOMPARE(frameOf(QStringLiteral("全电票入库")), stock);
+        QVERIFY(isBack(stock));
+        QVERIFY(stock->isMaximized());
+
+        // ... and after it was restored and another window came in front.
+        stock->showNormal();
+        frameOf(QStringLiteral("恢复路径设置"));
+        QVERIFY(main->clientArea()->activeSubWindow() != stock);
+        frameOf(QStringLiteral("全电票入库"));
+        QVERIFY(isBack(stock));
+        QVERIFY(stock->isMaximized());
+        QCOMPARE(main->clientArea()->subWindowList().size(), 3);
+
+        // A window of its own comes back from minimised.
+        main->entry(QStringLiteral("票据作废恢复申请"))->trigger();
+        QWidget *application = main->openWindowOf(QStringLiteral("票据作废恢复申请"));
+        application->showMinimized();
+        QVERIFY(application->isMinimized());
+        main->entry(QStringLiteral("票据作废恢复申请"))->trigger();
+        QCOMPARE(main->openWindowOf(QStringLiteral("票据作废恢复申请")), application);
+        QVERIFY(application->isVisible());
+        QVERIFY(!application->isMinimized());
+        QVERIFY(!application->isMaximized());
+    }
+
+    void loginForASwitchIsInFrontWithTheUserIdFocused()
+    {
+        // The operator signed in by keyboard: the focus was on OK when the window went.
+        frmLogin *login = frmLogin::instance();
+        login->Form_Load();
+        login->show();
+        QVERIFY(QTest::qWaitForWindowActive(login));
+        login->TxtUser->setText(QStringLiteral("u1"));
+        login->txtPassword->setText(QStringLiteral("pw1"));
+        login->cmdOK->setFocus();
+        QTest::keyClick(login->cmdOK, Qt::Key_Space);
+        MDIForm1 *main = MDIForm1::existingInstance();
+        QVERIFY(main && main->isVisible());
+        main->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(main));
+
+        bool modal = false, active = false, focused = false;
+        QString selected;
+        QTimer::singleShot(0, login, [&] {
+            modal = QApplication::activeModalWidget() == login;
+            active = QTest::qWaitFor([login] { return QApplication::activeWindow() == login; }, 2000);
+            focused = QTest::qWaitFor([login] { return QApplication::focusWidget() == login->TxtUser; }, 2000);
+            // The previous user id is selected, ready to be typed over.
+            if (QTest::qWaitFor([login] { return login->TxtUser->hasSelectedText(); }, 2000))
+                selected = login->TxtUser->selectedText();
+            login->reject();
+        });
+        main->注销_Click();
+        QVERIFY(modal);
+        QVERIFY(active);
+        QVERIFY(focused);
+        QCOMPARE(selected, QStringLiteral("u1"));
+        QVERIFY(!login->isVisible());
     }
 
     void logoffWithTheLauncherWritesTheCommandFile()

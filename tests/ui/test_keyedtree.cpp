@@ -1,9 +1,23 @@
 #include "platform/ui/KeyedTree.h"
 
+#include <QApplication>
+#include <QHeaderView>
+#include <QHelpEvent>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 
 namespace {
+
+// What the tree shows when the mouse rests on a node: the tooltip's text, empty for none.
+QString tooltipOver(KeyedTree &tree, QTreeWidgetItem *node)
+{
+    const QPoint at = tree.visualItemRect(node).center();
+    QHelpEvent rest(QEvent::ToolTip, at, tree.viewport()->mapToGlobal(at));
+    QApplication::sendEvent(tree.viewport(), &rest);
+    return QToolTip::isVisible() ? QToolTip::text() : QString();
+}
 
 // The charge-item tree of the report window: categories with their items right after.
 void fillChargeItems(KeyedTree &tree)
@@ -29,6 +43,7 @@ private slots:
     void keysMustBeUniqueAndParentsExist();
     void operatorTicksReportNodeCheck();
     void selectionColourAndClicks();
+    void cutOffTextShowsAsTooltip();
 };
 
 void TestKeyedTree::nodesAreNumberedInTheOrderAdded()
@@ -148,6 +163,46 @@ void TestKeyedTree::selectionColourAndClicks()
     QTest::mouseDClick(tree.viewport(), Qt::LeftButton, {}, first);
     QCOMPARE(doubleClicks.count(), 1);
     QCOMPARE(doubleClicks.first().first().toInt(), 1);
+}
+
+void TestKeyedTree::cutOffTextShowsAsTooltip()
+{
+    QToolTip::hideText();
+    QTRY_VERIFY(!QToolTip::isVisible());
+    const QString canteen = QStringLiteral("0102 后勤集团饮食服务中心第一学生食堂票据管理组");
+    KeyedTree tree;
+    tree.setCheckBoxes(true);
+    tree.addNode(QStringLiteral("$01"), QStringLiteral("01 总务处"), 1);
+    tree.addChild(QStringLiteral("$01"), QStringLiteral("$0102"), canteen, 1);
+    tree.addNode(QStringLiteral("$02"), QStringLiteral("02"), 1);
+    tree.expandAll();
+    tree.resize(180, 160);
+    tree.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&tree));
+    QTreeWidgetItem *office = tree.topLevelItem(0);
+    QTreeWidgetItem *canteenNode = office->child(0);
+
+    // Nodes that fit show nothing; the cut-off one shows its whole text.
+    QCOMPARE(tooltipOver(tree, tree.topLevelItem(1)), QString());
+    QCOMPARE(tooltipOver(tree, office), QString());
+    QCOMPARE(tooltipOver(tree, canteenNode), canteen);
+
+    // Resting on a node that fits takes the tooltip away again.
+    tooltipOver(tree, office);
+    QTRY_VERIFY(!QToolTip::isVisible());
+
+    // Wide enough for the whole text, the node shows none either.
+    tree.resize(QFontMetrics(tree.font()).horizontalAdvance(canteen) + 200, 160);
+    QApplication::processEvents();
+    QTRY_COMPARE(tooltipOver(tree, canteenNode), QString());
+
+    // Scrolled partly out of sight sideways, the text is cut off by the viewport's edge.
+    tree.header()->setStretchLastSection(false);
+    tree.header()->resizeSection(0, QFontMetrics(tree.font()).horizontalAdvance(canteen) + 150);
+    tree.resize(180, 160);
+    QApplication::processEvents();
+    tree.horizontalScrollBar()->setValue(40);
+    QCOMPARE(tooltipOver(tree, canteenNode), canteen);
 }
 
 QTEST_MAIN(TestKeyedTree)
