@@ -1,5 +1,8 @@
 #include "platform/db/TsqlAdapter.h"
 
+#include "platform/db/DbError.h"
+
+#include <QDateTime>
 #include <QHash>
 #include <QRegularExpression>
 
@@ -51,8 +54,20 @@ Tokens tokenize(const QString &sql, bool forSqlite)
                 ++i;
             out.push_back({Kind::Comment, sql.mid(start, i - start)});
         } else if (c == QLatin1Char('/') && i + 1 < n && sql[i + 1] == QLatin1Char('*')) {
-            const int end = sql.indexOf(QStringLiteral("*/"), i + 2);
-            i = end < 0 ? n : end + 2;
+            // Block comments nest on SQL Server: /* a /* b */ c */ is one comment.
+            int nesting = 0;
+            while (i < n) {
+                if (sql[i] == QLatin1Char('/') && i + 1 < n && sql[i + 1] == QLatin1Char('*')) {
+                    ++nesting;
+                    i += 2;
+                } else if (sql[i] == QLatin1Char('*') && i + 1 < n && sql[i + 1] == QLatin1Char('/')) {
+                    i += 2;
+                    if (--nesting == 0)
+                        break;
+                } else {
+                    ++i;
+                }
+            }
             out.push_back({Kind::Comment, sql.mid(start, i - start)});
         } else if (c == QLatin1Char('\'')
                    || ((c == QLatin1Char('N') || c == QLatin1Char('n')) && i + 1 < n
@@ -137,6 +152,15 @@ size_t nextSignificant(const Tokens &tokens, size_t i)
     return tokens.size();
 }
 
+// Index of the last significant token before i, or tokens.size().
+size_t previousSignificant(const Tokens &tokens, size_t i)
+{
+    while (i-- > 0)
+        if (isSignificant(tokens[i]))
+            return i;
+    return tokens.size();
+}
+
 // Index of the parenthesis that closes the one at open, or tokens.size().
 size_t matchingParen(const Tokens &tokens, size_t open)
 {
@@ -171,6 +195,13 @@ void replaceRange(Tokens &tokens, size_t from, size_t to, const QString &raw)
     tokens.insert(tokens.begin() + from, Token{Kind::Raw, raw});
 }
 
+// A construct SQLite cannot run with SQL Server's meaning is refused rather than run
+// as something else.
+[[noreturn]] void refuse(const QString &construct)
+{
+    throw DbError(QStringLiteral("SQLite 后端无法转换的语句结构：%1").arg(construct));
+}
+
 // ---------------------------------------------------------------- batches
 
 bool isStatementKeyword(const Token &t)
@@ -186,7 +217,7 @@ std::vector<Tokens> splitBatch(const Tokens &tokens)
     Tokens current;
     int depth = 0;
     bool insertWaitsForBody = false;
-    const Token *previous = nullptr;
+    std::optional<Token> previous; // the last significant token of the current statement
     bool hasContent = false;
 
     auto finish = [&] {
@@ -195,7 +226,7 @@ std::vector<Tokens> splitBatch(const Tokens &tokens)
         current.clear();
         hasContent = false;
         insertWaitsForBody = false;
-        previous = nullptr;
+        previous.reset();
     };
 
     for (const Token &t : tokens) {
@@ -229,7 +260,7 @@ std::vector<Tokens> splitBatch(const Tokens &tokens)
         current.push_back(t);
         if (isSignificant(t)) {
             hasContent = true;
-            previous = &current.back();
+            previous = t;
         }
     }
     finish();
@@ -263,21 +294,53 @@ void rewriteLen(Tokens &tokens)
     }
 }
 
-// A date literal of SQL Server's accepted forms (yyyy.mm.dd, yyyy-mm-dd, yyyy/mm/dd,
-// with or without a time) as the ISO text the embedded database stores.
-std::optional<QString> isoDateLiteral(const QString &literal)
+// A date (and time) written as a literal in a year-first form, read as year, month,
+// day: yyyy-mm-dd, yyyy.mm.dd, yyyy/mm/dd or yyyymmdd, with or without a time
+// hh:mm[:ss]. Invalid dates give none.
+struct DateLiteral
+{
+    QDate date;
+    int hour = 0, minute = 0, second = 0;
+    bool hasTime = false;
+};
+
+std::optional<DateLiteral> dateLiteral(const QString &literal)
 {
     static const QRegularExpression form(QStringLiteral(
-        "^'(\\d{4})[-./](\\d{1,2})[-./](\\d{1,2})(?:[ T](\\d{1,2}):(\\d{2})(?::(\\d{2}))?)?'$"));
+        "^'(\\d{4})(?:[-./](\\d{1,2})[-./](\\d{1,2})|(\\d{2})(\\d{2}))"
+        "(?:[ T](\\d{1,2}):(\\d{2})(?::(\\d{2}))?)?'$"));
     const auto m = form.match(literal.trimmed());
     if (!m.hasMatch())
         return std::nullopt;
-    auto two = [](const QString &s) { return s.rightJustified(2, QLatin1Char('0')); };
-    QString iso = m.captured(1) + QLatin1Char('-') + two(m.captured(2)) + QLatin1Char('-') + two(m.captured(3));
-    if (!m.captured(4).isEmpty())
-        iso += QLatin1Char(' ') + two(m.captured(4)) + QLatin1Char(':') + m.captured(5) + QLatin1Char(':')
-            + (m.captured(6).isEmpty() ? QStringLiteral("00") : m.captured(6));
-    return QLatin1Char('\'') + iso + QLatin1Char('\'');
+    DateLiteral d;
+    const bool separated = !m.captured(2).isEmpty();
+    d.date = QDate(m.captured(1).toInt(), m.captured(separated ? 2 : 4).toInt(), m.captured(separated ? 3 : 5).toInt());
+    d.hasTime = !m.captured(6).isEmpty();
+    d.hour = m.captured(6).toInt();
+    d.minute = m.captured(7).toInt();
+    d.second = m.captured(8).toInt();
+    if (!d.date.isValid() || d.hour > 23 || d.minute > 59 || d.second > 59)
+        return std::nullopt;
+    return d;
+}
+
+// The ISO text the embedded database stores dates as: the date alone when the
+// literal has no time.
+QString isoText(const QDate &date, int hour, int minute, int second, bool withTime)
+{
+    QString text = date.toString(QStringLiteral("yyyy-MM-dd"));
+    if (withTime)
+        text += QStringLiteral(" %1:%2:%3")
+                    .arg(hour, 2, 10, QLatin1Char('0'))
+                    .arg(minute, 2, 10, QLatin1Char('0'))
+                    .arg(second, 2, 10, QLatin1Char('0'));
+    return QLatin1Char('\'') + text + QLatin1Char('\'');
+}
+
+bool isStringLiteral(const QString &text)
+{
+    static const QRegularExpression literal(QStringLiteral("^'(?:[^']|'')*'$"));
+    return literal.match(text).hasMatch();
 }
 
 // Arguments of the call whose "(" is at open, split at its own commas.
@@ -301,32 +364,123 @@ std::vector<QString> callArguments(const Tokens &tokens, size_t open, size_t clo
     return args;
 }
 
-std::optional<QString> sqliteConvert(const std::vector<QString> &args)
+// The text of a value converted to CHAR/NCHAR (fixed, padded with blanks) or
+// VARCHAR/NVARCHAR of a length, as SQL Server cuts and pads it. natural is the
+// length the text is known to have, -1 when it depends on the value.
+QString fittedText(const QString &text, int natural, int size, bool fixed, bool unlimited)
 {
-    if (args.size() < 2)
-        return std::nullopt;
-    QString type = args[0].toUpper();
-    type.remove(QLatin1Char(' '));
-    const QString value = args[1];
+    if (unlimited || natural == size || (!fixed && natural >= 0 && natural < size))
+        return text;
+    // One arg() call, so that a "%1" in the text itself is left alone.
+    if (natural > size || !fixed)
+        return QStringLiteral("substr(%1, 1, %2)").arg(text, QString::number(size));
+    return QStringLiteral("substr(%1 || '%2', 1, %3)").arg(text, QString(size, QLatin1Char(' ')), QString::number(size));
+}
+
+[[noreturn]] void refuseConversion(const QString &type, const QString &value, const QString &style)
+{
+    refuse(QStringLiteral("CONVERT(%1, %2%3)").arg(type, value, style.isEmpty() ? QString() : QStringLiteral(", ") + style));
+}
+
+// CONVERT(type, value[, style]) as SQLite computes it, or a refusal when SQLite has
+// no conversion of the same meaning. Values of date columns are ISO text.
+QString sqliteConvert(const std::vector<QString> &args)
+{
+    const QString typeText = args.empty() ? QString() : args[0].simplified().toUpper();
+    const QString value = args.size() > 1 ? args[1] : QString();
     const QString style = args.size() > 2 ? args[2] : QString();
-    if (type == QLatin1String("DATETIME") || type == QLatin1String("DATE")
-        || type == QLatin1String("SMALLDATETIME")) {
-        if (auto iso = isoDateLiteral(value))
-            return *iso;
+    auto refuseConvert = [&](const QString &shownValue) { refuseConversion(typeText, shownValue, style); };
+    static const QRegularExpression typeForm(QStringLiteral("^([A-Z_][A-Z0-9_]*)(?:\\((\\d+|MAX)(?:,(\\d+))?\\))?$"));
+    QString compact = typeText;
+    compact.remove(QLatin1Char(' '));
+    const auto type = typeForm.match(compact);
+    if (args.size() < 2 || args.size() > 3 || !type.hasMatch())
+        refuseConvert(QStringLiteral("…"));
+    const QString name = type.captured(1);
+    const QString length = type.captured(2);
+    const bool hasScale = !type.captured(3).isEmpty();
+    const bool literal = isStringLiteral(value);
+
+    if (name == QLatin1String("DATETIME") || name == QLatin1String("DATE") || name == QLatin1String("SMALLDATETIME")) {
+        // Styles that read a year-first date the way it is written.
+        static const QStringList yearFirst = {QString(), QStringLiteral("20"), QStringLiteral("21"), QStringLiteral("23"),
+                                              QStringLiteral("102"), QStringLiteral("111"), QStringLiteral("112"),
+                                              QStringLiteral("120"), QStringLiteral("121"), QStringLiteral("126")};
+        if (!length.isEmpty() || !yearFirst.contains(style))
+            refuseConvert(QStringLiteral("…"));
+        if (literal) {
+            const auto d = dateLiteral(value);
+            if (!d)
+                refuseConvert(value);
+            if (name == QLatin1String("DATE"))
+                return isoText(d->date, 0, 0, 0, false);
+            if (name == QLatin1String("SMALLDATETIME") && d->second >= 30) {
+                // SMALLDATETIME keeps minutes, rounding half a minute up.
+                const QDateTime rounded = QDateTime(d->date, QTime(d->hour, d->minute)).addSecs(60);
+                return isoText(rounded.date(), rounded.time().hour(), rounded.time().minute(), 0, true);
+            }
+            return isoText(d->date, d->hour, d->minute, name == QLatin1String("SMALLDATETIME") ? 0 : d->second, d->hasTime);
+        }
+        if (name == QLatin1String("DATE"))
+            return QStringLiteral("date(%1)").arg(value);
+        if (name == QLatin1String("SMALLDATETIME"))
+            refuseConvert(QStringLiteral("…")); // the seconds of a stored time would have to be rounded away
         return value;
     }
-    if (type.startsWith(QLatin1String("CHAR")) || type.startsWith(QLatin1String("VARCHAR"))
-        || type.startsWith(QLatin1String("NCHAR")) || type.startsWith(QLatin1String("NVARCHAR"))) {
-        if (style == QLatin1String("112"))
-            return QStringLiteral("strftime('%Y%m%d', %1)").arg(value);
-        if (style == QLatin1String("23"))
-            return QStringLiteral("strftime('%Y-%m-%d', %1)").arg(value);
-        if (style == QLatin1String("120"))
-            return QStringLiteral("strftime('%Y-%m-%d %H:%M:%S', %1)").arg(value);
+
+    if (name == QLatin1String("CHAR") || name == QLatin1String("VARCHAR") || name == QLatin1String("NCHAR")
+        || name == QLatin1String("NVARCHAR")) {
+        const bool fixed = !name.contains(QLatin1String("VAR"));
+        const int maxSize = name.startsWith(QLatin1Char('N')) ? 4000 : 8000;
+        int size = 30; // CONVERT's length when none is given
+        const bool unlimited = length == QLatin1String("MAX");
+        if ((unlimited && fixed) || hasScale)
+            refuseConvert(QStringLiteral("…"));
+        if (!length.isEmpty() && !unlimited) {
+            size = length.toInt();
+            if (size < 1 || size > maxSize)
+                refuseConvert(QStringLiteral("…"));
+        }
+        if (literal) // text converted to text: the style does not apply
+            return fittedText(value, int(value.size() - 2 - value.count(QStringLiteral("''"))), size, fixed, unlimited);
         if (style.isEmpty())
-            return QStringLiteral("CAST(%1 AS TEXT)").arg(value);
+            return fittedText(QStringLiteral("CAST(%1 AS TEXT)").arg(value), -1, size, fixed, unlimited);
+        // Date and time styles: the text of a date or time value, of a known length.
+        struct Format
+        {
+            const char *pattern;
+            int length;
+        };
+        static const QHash<QString, Format> formats = {
+            {QStringLiteral("112"), {"%Y%m%d", 8}},           {QStringLiteral("23"), {"%Y-%m-%d", 10}},
+            {QStringLiteral("102"), {"%Y.%m.%d", 10}},        {QStringLiteral("111"), {"%Y/%m/%d", 10}},
+            {QStringLiteral("120"), {"%Y-%m-%d %H:%M:%S", 19}}, {QStringLiteral("20"), {"%Y-%m-%d %H:%M:%S", 19}},
+            {QStringLiteral("108"), {"%H:%M:%S", 8}},         {QStringLiteral("8"), {"%H:%M:%S", 8}}};
+        const auto format = formats.constFind(style);
+        if (format == formats.constEnd())
+            refuseConvert(QStringLiteral("…"));
+        return fittedText(QStringLiteral("strftime('%1', %2)").arg(QLatin1String(format->pattern), value), format->length,
+                          size, fixed, unlimited);
     }
-    return std::nullopt;
+
+    // Whole numbers and FLOAT of a number or of numeric text: SQLite's CAST gives SQL
+    // Server's result (a fraction is cut toward zero by both).
+    if (name == QLatin1String("INT") || name == QLatin1String("BIGINT") || name == QLatin1String("SMALLINT")
+        || name == QLatin1String("TINYINT")) {
+        if (!length.isEmpty() || !style.isEmpty())
+            refuseConvert(QStringLiteral("…"));
+        return QStringLiteral("CAST(%1 AS INTEGER)").arg(value);
+    }
+    if (name == QLatin1String("FLOAT")) {
+        // FLOAT(1) to FLOAT(24) is single precision, which SQLite does not have.
+        if (!style.isEmpty() || hasScale || (!length.isEmpty() && (length == QLatin1String("MAX") || length.toInt() < 25 || length.toInt() > 53)))
+            refuseConvert(QStringLiteral("…"));
+        return QStringLiteral("CAST(%1 AS REAL)").arg(value);
+    }
+    // DECIMAL, NUMERIC and MONEY round to their scale and show it; REAL is single
+    // precision; the other types have no SQLite counterpart.
+    refuseConvert(QStringLiteral("…"));
+    return QString();
 }
 
 void rewriteConvert(Tokens &tokens)
@@ -335,8 +489,7 @@ void rewriteConvert(Tokens &tokens)
     for (size_t i = tokens.size(); i-- > 0;) {
         if (!findCall(tokens, i, "convert", open, close))
             continue;
-        if (auto replacement = sqliteConvert(callArguments(tokens, open, close)))
-            replaceRange(tokens, i, close + 1, *replacement);
+        replaceRange(tokens, i, close + 1, sqliteConvert(callArguments(tokens, open, close)));
     }
 }
 
@@ -567,29 +720,75 @@ void aliasQualifiedColumns(Tokens &tokens)
 
 // ---------------------------------------------------------------- TOP n
 
+bool isSetOperator(const Token &t)
+{
+    return isWord(t, "union") || isWord(t, "except") || isWord(t, "intersect");
+}
+
+// A row count SQLite's LIMIT takes as TOP does: a whole number.
+bool isRowCount(const Token &t)
+{
+    if (t.kind != Kind::Number)
+        return false;
+    for (const QChar c : t.text)
+        if (!c.isDigit())
+            return false;
+    return true;
+}
+
+// SELECT [DISTINCT|ALL] TOP n | TOP (n)  ->  the same select with LIMIT n at its end.
 void rewriteTop(Tokens &tokens)
 {
-    for (size_t i = 0; i < tokens.size(); ++i) {
-        if (!isWord(tokens[i], "select"))
+    for (size_t k = 0; k < tokens.size(); ++k) {
+        if (!isWord(tokens[k], "top"))
             continue;
-        size_t k = nextSignificant(tokens, i);
-        if (k < tokens.size() && (isWord(tokens[k], "distinct") || isWord(tokens[k], "all")))
-            k = nextSignificant(tokens, k);
-        if (k >= tokens.size() || !isWord(tokens[k], "top"))
+        size_t select = previousSignificant(tokens, k);
+        if (select < tokens.size() && (isWord(tokens[select], "distinct") || isWord(tokens[select], "all")))
+            select = previousSignificant(tokens, select);
+        if (select >= tokens.size())
             continue;
-        const size_t count = nextSignificant(tokens, k);
-        if (count >= tokens.size() || tokens[count].kind != Kind::Number)
+        if (isWord(tokens[select], "update") || isWord(tokens[select], "delete") || isWord(tokens[select], "insert"))
+            refuse(tokens[select].text.toUpper() + QStringLiteral(" TOP"));
+        if (!isWord(tokens[select], "select"))
             continue;
-        const QString n = tokens[count].text;
+
+        size_t count = nextSignificant(tokens, k);
+        size_t last = count; // the last token of "TOP n" or "TOP (n)"
+        if (count < tokens.size() && isPunct(tokens[count], "(")) {
+            last = matchingParen(tokens, count);
+            count = nextSignificant(tokens, count);
+            if (last >= tokens.size() || count >= last || nextSignificant(tokens, count) != last)
+                refuse(QStringLiteral("TOP (表达式)"));
+        }
+        if (count >= tokens.size() || !isRowCount(tokens[count]))
+            refuse(QStringLiteral("TOP (表达式)"));
+        const size_t after = nextSignificant(tokens, last);
+        if (after < tokens.size() && isWord(tokens[after], "percent"))
+            refuse(QStringLiteral("TOP n PERCENT"));
+        if (after < tokens.size() && isWord(tokens[after], "with")) {
+            const size_t ties = nextSignificant(tokens, after);
+            if (ties < tokens.size() && isWord(tokens[ties], "ties"))
+                refuse(QStringLiteral("TOP n WITH TIES"));
+        }
+
+        // The select ends where its parentheses close. In a UNION, TOP limits one
+        // select but LIMIT the whole compound, so that is refused.
         const std::vector<int> d = depths(tokens);
+        size_t begin = select;
+        while (begin > 0 && d[begin - 1] >= d[select])
+            --begin;
         size_t end = tokens.size();
-        for (size_t j = i + 1; j < tokens.size(); ++j)
-            if (d[j] < d[i]) {
+        for (size_t j = select + 1; j < tokens.size(); ++j)
+            if (d[j] < d[select]) {
                 end = j;
                 break;
             }
-        tokens.insert(tokens.begin() + end, Token{Kind::Raw, QStringLiteral(" LIMIT ") + n});
-        size_t eraseEnd = count + 1;
+        for (size_t j = begin; j < end; ++j)
+            if (d[j] == d[select] && isSetOperator(tokens[j]))
+                refuse(QStringLiteral("TOP 与 UNION/EXCEPT/INTERSECT 同用"));
+
+        tokens.insert(tokens.begin() + end, Token{Kind::Raw, QStringLiteral(" LIMIT ") + tokens[count].text});
+        size_t eraseEnd = last + 1;
         if (eraseEnd < tokens.size() && tokens[eraseEnd].kind == Kind::Space)
             ++eraseEnd; // the blank after "TOP n" goes with it
         tokens.erase(tokens.begin() + k, tokens.begin() + eraseEnd);
@@ -646,15 +845,136 @@ void qualifyOrderBy(Tokens &tokens)
     }
 }
 
-// ---------------------------------------------------------------- UPDATE ... FROM
+// ---------------------------------------------------------------- table sources
 
-QString firstWord(const QString &operand)
+bool isName(const Token &t)
 {
-    return operand.section(QLatin1Char(' '), 0, 0).trimmed();
+    return t.kind == Kind::Word || t.kind == Kind::Quoted;
 }
 
-// UPDATE t SET t.c = ... FROM a INNER JOIN t ON cond WHERE w
-//   -> UPDATE t SET c = ... FROM a WHERE (cond) AND (w)
+// A name as compared: without its quotes, in lower case.
+QString bareName(const QString &name)
+{
+    QString bare = name.trimmed();
+    if (bare.size() >= 2 && bare.startsWith(QLatin1Char('"')) && bare.endsWith(QLatin1Char('"')))
+        bare = bare.mid(1, bare.size() - 2).replace(QStringLiteral("\"\""), QStringLiteral("\""));
+    return bare.toLower();
+}
+
+// One table of a FROM clause: a table name (possibly schema.table) or a derived
+// table, with its alias.
+struct TableSource
+{
+    QString table; // as written; empty for a derived table
+    QString tableName; // its last part
+    QString alias;
+    // The name the statement refers to it by.
+    QString exposed() const { return alias.isEmpty() ? tableName : alias; }
+    bool derived() const { return table.isEmpty(); }
+};
+
+std::optional<TableSource> tableSource(const QString &text)
+{
+    Tokens t;
+    for (const Token &token : tokenize(text, false))
+        if (isSignificant(token))
+            t.push_back(token);
+    TableSource source;
+    size_t i = 0;
+    if (!t.empty() && isPunct(t[0], "(")) {
+        i = matchingParen(t, 0) + 1;
+    } else if (!t.empty() && isName(t[0])) {
+        source.table = source.tableName = t[0].text;
+        for (i = 1; i + 1 < t.size() && isPunct(t[i], ".") && isName(t[i + 1]); i += 2) {
+            source.table += QLatin1Char('.') + t[i + 1].text;
+            source.tableName = t[i + 1].text;
+        }
+    } else {
+        return std::nullopt;
+    }
+    if (i < t.size() && isWord(t[i], "as"))
+        ++i;
+    if (i < t.size() && isName(t[i]))
+        source.alias = t[i++].text;
+    if (i != t.size() || (source.derived() && source.alias.isEmpty()))
+        return std::nullopt;
+    return source;
+}
+
+// The tables of a FROM clause, in order; statement names the statement in a refusal.
+std::vector<TableSource> tableSources(const std::vector<FromItem> &items, const QString &statement)
+{
+    std::vector<TableSource> sources;
+    for (const FromItem &item : items) {
+        if (item.type != FromItem::Operand)
+            continue;
+        const auto source = tableSource(item.text);
+        if (!source)
+            refuse(statement + QStringLiteral(" … FROM 中无法识别的表源：") + item.text);
+        sources.push_back(*source);
+    }
+    return sources;
+}
+
+// Which table of the FROM clause is the statement's target: the one the target names
+// by the name it is exposed as, else the only one of the target's table; -1 when
+// the target is not in the FROM clause.
+int targetSource(const std::vector<TableSource> &sources, const QString &target, const QString &statement)
+{
+    const QString name = bareName(target);
+    std::vector<int> byExposed, byTable;
+    for (size_t i = 0; i < sources.size(); ++i) {
+        if (bareName(sources[i].exposed()) == name)
+            byExposed.push_back(int(i));
+        else if (!sources[i].derived() && bareName(sources[i].tableName) == name)
+            byTable.push_back(int(i));
+    }
+    if (byExposed.size() > 1 || (byExposed.empty() && byTable.size() > 1))
+        refuse(statement + QStringLiteral(" … FROM 中目标表出现多次"));
+    const int at = !byExposed.empty() ? byExposed.front() : !byTable.empty() ? byTable.front() : -1;
+    if (at >= 0 && sources[at].derived())
+        refuse(statement + QStringLiteral(" … FROM 的目标为派生表"));
+    return at;
+}
+
+enum class JoinKind { Inner, Left, Right, Full, Cross, Other };
+
+JoinKind joinKind(const FromItem &item)
+{
+    if (item.type == FromItem::Comma)
+        return JoinKind::Cross;
+    bool left = false, right = false, full = false, cross = false;
+    for (const QString &word : item.text.toLower().split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (word == QLatin1String("left"))
+            left = true;
+        else if (word == QLatin1String("right"))
+            right = true;
+        else if (word == QLatin1String("full"))
+            full = true;
+        else if (word == QLatin1String("cross"))
+            cross = true;
+        else if (word != QLatin1String("inner") && word != QLatin1String("outer") && word != QLatin1String("join"))
+            return JoinKind::Other;
+    }
+    return full ? JoinKind::Full : left ? JoinKind::Left : right ? JoinKind::Right : cross ? JoinKind::Cross : JoinKind::Inner;
+}
+
+// The FROM clause as SQLite reads it.
+QString sqliteFromText(const Tokens &tokens, const std::vector<FromItem> &items, size_t from, size_t end)
+{
+    return hasNestedJoin(items) ? parenthesizedJoins(items) : joinText(tokens, from, end).trimmed();
+}
+
+// ---------------------------------------------------------------- UPDATE ... FROM
+
+// SQLite's UPDATE ... FROM joins the target with the FROM tables, as SQL Server does
+// when the FROM clause does not name the target. When it does, that table is the
+// target and leaves the FROM clause:
+//   UPDATE t SET t.c = ... FROM a INNER JOIN t ON cond WHERE w
+//     -> UPDATE t SET c = ... FROM a WHERE (cond) AND (w)
+// which keeps the meaning for the target and one other table joined by an inner or
+// cross join, a table list, or an outer join that keeps every row of the other
+// table. Other shapes are refused.
 void rewriteUpdateFrom(Tokens &tokens)
 {
     const size_t update = nextSignificant(tokens, SIZE_MAX);
@@ -679,14 +999,56 @@ void rewriteUpdateFrom(Tokens &tokens)
         }
     }
 
-    // Column names on the left of SET lose their table prefix.
+    QString targetClause = target;
+    QStringList setQualifiers{bareName(target)};
+    QString fromText;
+    QString joinCondition;
+    if (from < tokens.size()) {
+        const auto items = fromItems(tokens, d, from + 1, where);
+        const auto sources = tableSources(items, QStringLiteral("UPDATE"));
+        const int at = targetSource(sources, target, QStringLiteral("UPDATE"));
+        if (at < 0) {
+            fromText = sqliteFromText(tokens, items, from + 1, where);
+        } else {
+            const TableSource &t = sources[at];
+            targetClause = t.alias.isEmpty() ? t.table : t.table + QStringLiteral(" AS ") + t.alias;
+            setQualifiers << bareName(t.exposed()) << bareName(t.tableName);
+            if (sources.size() == 2) {
+                const bool targetFirst = at == 0;
+                const JoinKind kind = items.size() >= 3 ? joinKind(items[1]) : JoinKind::Other;
+                const bool joinShape = items.size() == 4 && items[1].type == FromItem::Join && items[3].type == FromItem::On
+                    && kind != JoinKind::Cross;
+                const bool crossShape = items.size() == 3 && kind == JoinKind::Cross;
+                if (kind == JoinKind::Other || (!joinShape && !crossShape))
+                    refuse(QStringLiteral("UPDATE … FROM 中的联接方式：") + joinText(tokens, from + 1, where).trimmed());
+                // The rows of an outer join that have no target row are not updated,
+                // so only the other table's side may be the preserved one.
+                if (kind == JoinKind::Full || (kind == JoinKind::Left && targetFirst) || (kind == JoinKind::Right && !targetFirst))
+                    refuse(QStringLiteral("UPDATE … FROM 中目标表在外联接的保留一侧"));
+                fromText = items[targetFirst ? 2 : 0].text;
+                if (joinShape)
+                    joinCondition = items[3].text;
+            } else if (sources.size() > 2) {
+                refuse(QStringLiteral("UPDATE … FROM 中目标表与两个及以上的表联接"));
+            } else if (items.size() != 1) {
+                refuse(QStringLiteral("UPDATE … FROM 中的联接方式：") + joinText(tokens, from + 1, where).trimmed());
+            }
+        }
+    }
+
+    // Column names on the left of SET lose their table prefix, which must name the target.
     QString setList;
     bool atAssignmentStart = true;
     const size_t setEnd = qMin(from, where);
     for (size_t i = set + 1; i < setEnd; ++i) {
-        if (atAssignmentStart && tokens[i].kind == Kind::Word) {
+        if (atAssignmentStart && isName(tokens[i])) {
             const size_t dot = nextSignificant(tokens, i);
             if (dot < setEnd && isPunct(tokens[dot], ".")) {
+                if (!setQualifiers.contains(bareName(tokens[i].text))) {
+                    const size_t column = nextSignificant(tokens, dot);
+                    refuse(QStringLiteral("UPDATE 的 SET 列不属于目标表：") + tokens[i].text + QLatin1Char('.')
+                           + (column < setEnd ? tokens[column].text : QString()));
+                }
                 i = dot;
                 atAssignmentStart = false;
                 continue;
@@ -697,26 +1059,7 @@ void rewriteUpdateFrom(Tokens &tokens)
         setList += tokens[i].text;
     }
 
-    QString fromText;
-    QString joinCondition;
-    if (from < tokens.size()) {
-        const auto items = fromItems(tokens, d, from + 1, where);
-        const bool twoTableJoin = items.size() == 4 && items[0].type == FromItem::Operand
-            && items[1].type == FromItem::Join && items[2].type == FromItem::Operand
-            && items[3].type == FromItem::On && !items[1].text.contains(QLatin1String("left"), Qt::CaseInsensitive)
-            && !items[1].text.contains(QLatin1String("right"), Qt::CaseInsensitive);
-        if (twoTableJoin && firstWord(items[2].text).compare(target, Qt::CaseInsensitive) == 0) {
-            fromText = items[0].text;
-            joinCondition = items[3].text;
-        } else if (twoTableJoin && firstWord(items[0].text).compare(target, Qt::CaseInsensitive) == 0) {
-            fromText = items[2].text;
-            joinCondition = items[3].text;
-        } else {
-            fromText = joinText(tokens, from + 1, where).trimmed();
-        }
-    }
-
-    QString text = QStringLiteral("UPDATE ") + target + QStringLiteral(" SET ") + setList.trimmed();
+    QString text = QStringLiteral("UPDATE ") + targetClause + QStringLiteral(" SET ") + setList.trimmed();
     if (!fromText.isEmpty())
         text += QStringLiteral(" FROM ") + fromText;
     const QString whereText = where < tokens.size() ? joinText(tokens, where + 1).trimmed() : QString();
@@ -729,6 +1072,58 @@ void rewriteUpdateFrom(Tokens &tokens)
     tokens = Tokens{{Kind::Raw, text}};
 }
 
+// ---------------------------------------------------------------- DELETE ... FROM
+
+// DELETE t WHERE w              -> DELETE FROM t WHERE w
+// DELETE [FROM] t FROM j WHERE w  -> DELETE FROM t WHERE rowid IN (SELECT t.rowid FROM j WHERE w)
+// The rows deleted are the target's rows of the join, whatever its shape; a target
+// the FROM clause does not name is joined with it, as SQL Server does.
+void rewriteDeleteFrom(Tokens &tokens)
+{
+    const size_t del = nextSignificant(tokens, SIZE_MAX);
+    if (del >= tokens.size() || !isWord(tokens[del], "delete"))
+        return;
+    size_t targetAt = nextSignificant(tokens, del);
+    const bool saysFrom = targetAt < tokens.size() && isWord(tokens[targetAt], "from");
+    if (saysFrom)
+        targetAt = nextSignificant(tokens, targetAt);
+    if (targetAt >= tokens.size() || !isName(tokens[targetAt]))
+        return;
+    const size_t after = nextSignificant(tokens, targetAt);
+    if (after < tokens.size() && isPunct(tokens[after], "."))
+        return; // schema.table: SQLite reports it
+    if (after >= tokens.size() || !isWord(tokens[after], "from")) {
+        if (!saysFrom)
+            tokens.insert(tokens.begin() + targetAt, Token{Kind::Raw, QStringLiteral("FROM ")});
+        return;
+    }
+
+    const QString target = tokens[targetAt].text;
+    const std::vector<int> d = depths(tokens);
+    const size_t from = after;
+    size_t where = tokens.size();
+    for (size_t i = from + 1; i < tokens.size(); ++i)
+        if (d[i] == 0 && isWord(tokens[i], "where")) {
+            where = i;
+            break;
+        }
+    const auto items = fromItems(tokens, d, from + 1, where);
+    const auto sources = tableSources(items, QStringLiteral("DELETE"));
+    const int at = targetSource(sources, target, QStringLiteral("DELETE"));
+    QString fromText = sqliteFromText(tokens, items, from + 1, where);
+    QString table = target, rowsOf = target;
+    if (at < 0) {
+        fromText += QStringLiteral(", ") + target;
+    } else {
+        table = sources[at].table;
+        rowsOf = sources[at].exposed();
+    }
+    QString text = QStringLiteral("DELETE FROM %1 WHERE rowid IN (SELECT %2.rowid FROM %3").arg(table, rowsOf, fromText);
+    if (where < tokens.size())
+        text += QStringLiteral(" WHERE ") + joinText(tokens, where + 1).trimmed();
+    tokens = Tokens{{Kind::Raw, text + QLatin1Char(')')}};
+}
+
 QString adaptStatement(Tokens tokens)
 {
     rewriteLen(tokens);
@@ -736,6 +1131,7 @@ QString adaptStatement(Tokens tokens)
     qualifyOrderBy(tokens);
     rewriteTop(tokens);
     rewriteUpdateFrom(tokens);
+    rewriteDeleteFrom(tokens);
     if (rewriteNestedJoins(tokens))
         aliasQualifiedColumns(tokens);
     return joinText(tokens).trimmed();
@@ -756,8 +1152,14 @@ QStringList TsqlAdapter::splitStatements(const QString &tsql)
 
 QStringList TsqlAdapter::toSqlite(const QString &tsql)
 {
+    // Comments go before anything is rewritten: a clause appended after a "--"
+    // comment would be commented out. A blank keeps the tokens around them apart.
+    Tokens tokens = tokenize(tsql, true);
+    for (Token &t : tokens)
+        if (t.kind == Kind::Comment)
+            t = Token{Kind::Space, QStringLiteral(" ")};
     QStringList statements;
-    for (const Tokens &statement : splitBatch(tokenize(tsql, true))) {
+    for (const Tokens &statement : splitBatch(tokens)) {
         const QString text = adaptStatement(statement);
         if (!text.isEmpty())
             statements << text;

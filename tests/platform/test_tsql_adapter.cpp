@@ -1,6 +1,8 @@
 // The T-SQL adapter, construct by construct: the rewritten text, and where the
 // meaning could go wrong, what SQLite returns for it.
 #include "TestDatabase.h"
+#include "platform/db/DbError.h"
+#include "platform/db/Recordset.h"
 #include "platform/db/TsqlAdapter.h"
 
 #include <QtTest>
@@ -16,6 +18,67 @@ QString one(const QString &tsql)
         qWarning() << "expected one statement, got" << out;
     return out.value(0);
 }
+
+// The description of the error a statement is refused with; empty when it is adapted.
+QString refusal(const QString &tsql)
+{
+    try {
+        TsqlAdapter::toSqlite(tsql);
+        return QString();
+    } catch (const db::DbError &e) {
+        return e.description();
+    }
+}
+
+QString refused(const QString &construct)
+{
+    return QStringLiteral("SQLite 后端无法转换的语句结构：") + construct;
+}
+
+// A database of the test's own with a few small tables, written and read through the
+// program's connection (so through the adapter).
+class Scratch
+{
+public:
+    explicit Scratch(const QStringList &setup)
+        : m_connection(db::Connection::createSqlite(m_dir.filePath(QStringLiteral("scratch.db"))))
+    {
+        for (const QString &sql : setup)
+            m_connection->executeNative(sql);
+    }
+
+    db::Connection &connection() { return *m_connection; }
+    void native(const QString &sql) { m_connection->executeNative(sql); }
+
+    // All rows of a query, columns joined by "|", NULL as "<null>".
+    QStringList rows(const QString &tsql)
+    {
+        QStringList out;
+        for (db::Recordset rs = m_connection->open(tsql); !rs.eof(); rs.moveNext()) {
+            QStringList cells;
+            for (int i = 0; i < rs.columnNames().size(); ++i) {
+                const QVariant v = rs.value(i);
+                cells << (v.isNull() ? QStringLiteral("<null>")
+                                     : v.typeId() == QMetaType::Double ? QString::number(v.toDouble(), 'g', 15)
+                                                                        : v.toString());
+            }
+            out << cells.join(QLatin1Char('|'));
+        }
+        return out;
+    }
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<db::Connection> m_connection;
+};
+
+// t(id, k, c) with three rows and a(k, v) matching two of them.
+const QStringList JoinTables = {
+    QStringLiteral("create table t(id integer primary key, k text, c integer)"),
+    QStringLiteral("create table a(k text, v integer)"),
+    QStringLiteral("insert into t values (1, 'x', 0), (2, 'y', 0), (3, 'z', 0)"),
+    QStringLiteral("insert into a values ('x', 10), ('y', 20)"),
+};
 
 } // namespace
 
@@ -59,7 +122,7 @@ private slots:
     void stringsAndCommentsAreNotSplitOrRewritten()
     {
         QCOMPARE(one(QStringLiteral("select 'it''s; len(x) select top 1' from t -- update x")),
-                 QStringLiteral("select 'it''s; len(x) select top 1' from t -- update x"));
+                 QStringLiteral("select 'it''s; len(x) select top 1' from t"));
         QCOMPARE(TsqlAdapter::toSqlite(QStringLiteral("select 1; select 2;")),
                  (QStringList{QStringLiteral("select 1"), QStringLiteral("select 2")}));
     }
@@ -115,6 +178,229 @@ private slots:
                                     "ON 票据.ID = 票据开票数据.票据id Order By 入库单编号,票据编号 desc,项目")),
                  QStringLiteral("SELECT 票据.入库单编号, 票据.票据编号, 票据开票数据.项目 FROM 票据 INNER JOIN 票据开票数据 "
                                 "ON 票据.ID = 票据开票数据.票据id Order By 票据.入库单编号,票据.票据编号 desc,票据开票数据.项目"));
+    }
+
+    // The selects of a compound and the body of INSERT ... SELECT stay in their
+    // statement however long the batch grows.
+    void compoundSelectsStayInTheirStatement()
+    {
+        QString chain = QStringLiteral("select a from t0");
+        QStringList expected{chain};
+        for (int i = 1; i <= 40; ++i) {
+            const QString op = i % 3 == 0 ? QStringLiteral("union all") : i % 3 == 1 ? QStringLiteral("union") : QStringLiteral("except");
+            expected.first() += QStringLiteral(" %1 select a from t%2").arg(op).arg(i);
+        }
+        chain = expected.first();
+        const QString insert = QStringLiteral("insert into w(a) select a from t intersect select a from u");
+        const QString batch = chain + QLatin1Char(' ') + insert + QStringLiteral(" update z set a = 1 select 1 union /* x */ select 2");
+        const QStringList sqlite = TsqlAdapter::toSqlite(batch);
+        QCOMPARE(sqlite.size(), 4);
+        QCOMPARE(sqlite[0], chain);
+        QCOMPARE(sqlite[1], insert);
+        QCOMPARE(sqlite[2], QStringLiteral("UPDATE z SET a = 1"));
+        QCOMPARE(sqlite[3], QStringLiteral("select 1 union   select 2"));
+        QCOMPARE(TsqlAdapter::splitStatements(batch),
+                 (QStringList{chain, insert, QStringLiteral("update z set a = 1"), QStringLiteral("select 1 union /* x */ select 2")}));
+
+        // More tokens between UNION (or INSERT) and its SELECT than the statement had
+        // before: the statement's tokens are stored anew in between.
+        const QString gap = QStringLiteral(" /* - */").repeated(40);
+        const QString spaced = QStringLiteral("select a from t union") + gap + QStringLiteral(" select a from u");
+        const QString spacedInsert = QStringLiteral("insert into w(a)") + gap + QStringLiteral(" select a from t");
+        QCOMPARE(TsqlAdapter::splitStatements(spaced + QLatin1Char(' ') + spacedInsert), (QStringList{spaced, spacedInsert}));
+        const QStringList adapted = TsqlAdapter::toSqlite(spaced + QLatin1Char(' ') + spacedInsert);
+        QCOMPARE(adapted.size(), 2);
+        QCOMPARE(adapted[0].simplified(), QStringLiteral("select a from t union select a from u"));
+        QCOMPARE(adapted[1].simplified(), QStringLiteral("insert into w(a) select a from t"));
+    }
+
+    void commentsNeverSplitOrJoinStatements()
+    {
+        const QString batch = QStringLiteral(
+            "update a set x = 1 -- then update b\n"
+            "/* delete from c; /* nested */ insert into d values(1) */ update b set y = '--' -- it's done\n"
+            "select top 1 x from a -- last");
+        QCOMPARE(TsqlAdapter::splitStatements(batch),
+                 (QStringList{QStringLiteral("update a set x = 1 -- then update b\n"
+                                             "/* delete from c; /* nested */ insert into d values(1) */"),
+                              QStringLiteral("update b set y = '--' -- it's done"),
+                              QStringLiteral("select top 1 x from a -- last")}));
+        QCOMPARE(TsqlAdapter::toSqlite(batch),
+                 (QStringList{QStringLiteral("UPDATE a SET x = 1"), QStringLiteral("UPDATE b SET y = '--'"),
+                              QStringLiteral("select x from a   LIMIT 1")}));
+        // A comment separates the tokens around it; in a string it is text.
+        QCOMPARE(one(QStringLiteral("select a/*c*/from t")), QStringLiteral("select a from t"));
+        QCOMPARE(one(QStringLiteral("select '-- no', '/* nor */' from t")), QStringLiteral("select '-- no', '/* nor */' from t"));
+        // The line after a comment is not swallowed by a rewrite.
+        QCOMPARE(one(QStringLiteral("select * from A INNER JOIN B INNER JOIN C ON B.x = C.x ON A.y = B.y -- note\nwhere 1=1")),
+                 QStringLiteral("select * from A INNER JOIN (B INNER JOIN C ON B.x = C.x) ON A.y = B.y where 1=1"));
+        QCOMPARE(one(QStringLiteral("Update R set R.a=B.a -- from B\n FROM B INNER JOIN R ON B.k = R.k -- on k\n"
+                                    "WHERE R.k = 'y' -- only y")),
+                 QStringLiteral("UPDATE R SET a=B.a FROM B WHERE (B.k = R.k) AND (R.k = 'y')"));
+    }
+
+    void commentsOnSqlite()
+    {
+        Scratch s(JoinTables);
+        QCOMPARE(s.rows(QStringLiteral("select top 1 id from t order by id desc -- the last one")), QStringList{QStringLiteral("3")});
+        s.connection().execute(QStringLiteral("UPDATE t /* all */ SET t.c = a.v -- from a\n"
+                                              " FROM a INNER JOIN t ON a.k = t.k -- join\n WHERE a.v = 20 -- y only"));
+        QCOMPARE(s.rows(QStringLiteral("select id, c from t")),
+                 (QStringList{QStringLiteral("1|0"), QStringLiteral("2|20"), QStringLiteral("3|0")}));
+    }
+
+    void topForms()
+    {
+        QCOMPARE(one(QStringLiteral("select top (2) a from t order by a")), QStringLiteral("select a from t order by a LIMIT 2"));
+        QCOMPARE(one(QStringLiteral("select distinct top ( 3 ) a from t")), QStringLiteral("select distinct a from t LIMIT 3"));
+        // TOP in a subquery of a compound limits that subquery only.
+        QCOMPARE(one(QStringLiteral("select * from (select top 1 a from t order by a) x union select a from u")),
+                 QStringLiteral("select * from (select a from t order by a LIMIT 1) x union select a from u"));
+
+        QCOMPARE(refusal(QStringLiteral("select top 10 percent * from t")), refused(QStringLiteral("TOP n PERCENT")));
+        QCOMPARE(refusal(QStringLiteral("select top (10) percent * from t")), refused(QStringLiteral("TOP n PERCENT")));
+        QCOMPARE(refusal(QStringLiteral("select top 1 with ties * from t order by a")), refused(QStringLiteral("TOP n WITH TIES")));
+        QCOMPARE(refusal(QStringLiteral("select top (@n) * from t")), refused(QStringLiteral("TOP (表达式)")));
+        QCOMPARE(refusal(QStringLiteral("select top (1 + 1) * from t")), refused(QStringLiteral("TOP (表达式)")));
+        QCOMPARE(refusal(QStringLiteral("select top 1.5 * from t")), refused(QStringLiteral("TOP (表达式)")));
+        QCOMPARE(refusal(QStringLiteral("select top 1 a from t union select a from u")),
+                 refused(QStringLiteral("TOP 与 UNION/EXCEPT/INTERSECT 同用")));
+        QCOMPARE(refusal(QStringLiteral("select a from t union all select top 1 a from u order by a")),
+                 refused(QStringLiteral("TOP 与 UNION/EXCEPT/INTERSECT 同用")));
+        QCOMPARE(refusal(QStringLiteral("update top (1) t set c = 1")), refused(QStringLiteral("UPDATE TOP")));
+        QCOMPARE(refusal(QStringLiteral("delete top (1) from t")), refused(QStringLiteral("DELETE TOP")));
+
+        Scratch s(JoinTables);
+        QCOMPARE(s.rows(QStringLiteral("select top (2) id from t order by id desc")), (QStringList{QStringLiteral("3"), QStringLiteral("2")}));
+        QVERIFY_THROWS_EXCEPTION(db::DbError, s.connection().open(QStringLiteral("select top 50 percent id from t")));
+    }
+
+    void convertLengthsStylesAndNumbersOnSqlite()
+    {
+        QCOMPARE(one(QStringLiteral("select convert(char(6), d, 112) from x")), QStringLiteral("select substr(strftime('%Y%m%d', d), 1, 6) from x"));
+        Scratch s({QStringLiteral("create table x(id integer primary key, d text, n text)"),
+                   QStringLiteral("insert into x values (1, '2026-10-31 08:05:09', '12'), (2, NULL, NULL)")});
+        auto of = [&](const QString &expression) {
+            return s.rows(QStringLiteral("select %1 as v from x order by id").arg(expression));
+        };
+        const QString null = QStringLiteral("<null>");
+        QCOMPARE(of(QStringLiteral("convert(char(8), d, 112)")), (QStringList{QStringLiteral("20261031"), null}));
+        QCOMPARE(of(QStringLiteral("convert(char(6), d, 112)")), (QStringList{QStringLiteral("202610"), null}));
+        QCOMPARE(of(QStringLiteral("convert(char(10), d, 112)")), (QStringList{QStringLiteral("20261031  "), null}));
+        QCOMPARE(of(QStringLiteral("convert(varchar(10), d, 112)")), (QStringList{QStringLiteral("20261031"), null}));
+        QCOMPARE(of(QStringLiteral("convert(varchar(10), d, 120)")), (QStringList{QStringLiteral("2026-10-31"), null}));
+        QCOMPARE(of(QStringLiteral("convert(nvarchar(30), d, 120)")), (QStringList{QStringLiteral("2026-10-31 08:05:09"), null}));
+        QCOMPARE(of(QStringLiteral("CONVERT(VARCHAR(10), d, 23)")), (QStringList{QStringLiteral("2026-10-31"), null}));
+        QCOMPARE(of(QStringLiteral("convert(nchar(5), d, 108)")), (QStringList{QStringLiteral("08:05"), null}));
+        QCOMPARE(of(QStringLiteral("convert(date, d)")), (QStringList{QStringLiteral("2026-10-31"), null}));
+        QCOMPARE(of(QStringLiteral("convert(varchar(3), N'abcdef')")), (QStringList(2, QStringLiteral("abc"))));
+        QCOMPARE(of(QStringLiteral("convert(char(4), 'ab')")), (QStringList(2, QStringLiteral("ab  "))));
+        QCOMPARE(of(QStringLiteral("convert(varchar(3), '%1%2%3%4')")), (QStringList(2, QStringLiteral("%1%"))));
+        QCOMPARE(of(QStringLiteral("convert(varchar(1), n)")), (QStringList{QStringLiteral("1"), null}));
+        QCOMPARE(of(QStringLiteral("convert(int, n) + 1")), (QStringList{QStringLiteral("13"), null}));
+        QCOMPARE(of(QStringLiteral("convert(int, 2.9)")), (QStringList(2, QStringLiteral("2"))));
+        QCOMPARE(of(QStringLiteral("convert(float, '1.5')")), (QStringList(2, QStringLiteral("1.5"))));
+        QCOMPARE(of(QStringLiteral("convert(datetime, '20261031')")), (QStringList(2, QStringLiteral("2026-10-31"))));
+        QCOMPARE(of(QStringLiteral("convert(date, '2026/1/5 10:20')")), (QStringList(2, QStringLiteral("2026-01-05"))));
+        QCOMPARE(of(QStringLiteral("convert(smalldatetime, '2026-12-31 23:59:30')")), (QStringList(2, QStringLiteral("2027-01-01 00:00:00"))));
+        QCOMPARE(of(QStringLiteral("convert(smalldatetime, '2026-12-31 23:59:29')")), (QStringList(2, QStringLiteral("2026-12-31 23:59:00"))));
+    }
+
+    void convertWithoutSqliteCounterpartIsRefused()
+    {
+        const QList<QPair<QString, QString>> cases = {
+            {QStringLiteral("convert(decimal(10,2), n)"), QStringLiteral("CONVERT(DECIMAL(10,2), …)")},
+            {QStringLiteral("convert(numeric(18, 2), n)"), QStringLiteral("CONVERT(NUMERIC(18, 2), …)")},
+            {QStringLiteral("convert(money, n)"), QStringLiteral("CONVERT(MONEY, …)")},
+            {QStringLiteral("convert(real, n)"), QStringLiteral("CONVERT(REAL, …)")},
+            {QStringLiteral("convert(float(24), n)"), QStringLiteral("CONVERT(FLOAT(24), …)")},
+            {QStringLiteral("convert(bit, n)"), QStringLiteral("CONVERT(BIT, …)")},
+            {QStringLiteral("convert(int, n, 1)"), QStringLiteral("CONVERT(INT, …, 1)")},
+            {QStringLiteral("convert(datetime2, d)"), QStringLiteral("CONVERT(DATETIME2, …)")},
+            {QStringLiteral("convert(smalldatetime, d)"), QStringLiteral("CONVERT(SMALLDATETIME, …)")},
+            {QStringLiteral("convert(varchar(10), d, 101)"), QStringLiteral("CONVERT(VARCHAR(10), …, 101)")},
+            {QStringLiteral("convert(char(max), d)"), QStringLiteral("CONVERT(CHAR(MAX), …)")},
+            {QStringLiteral("convert(varchar(9000), d)"), QStringLiteral("CONVERT(VARCHAR(9000), …)")},
+            {QStringLiteral("convert(datetime, '12/09/2026', 101)"), QStringLiteral("CONVERT(DATETIME, …, 101)")},
+            {QStringLiteral("convert(datetime, '09/12/2026')"), QStringLiteral("CONVERT(DATETIME, '09/12/2026')")},
+            {QStringLiteral("convert(datetime, '2026-02-30', 102)"), QStringLiteral("CONVERT(DATETIME, '2026-02-30', 102)")},
+            {QStringLiteral("convert(varchar(8), convert(money, n), 112)"), QStringLiteral("CONVERT(MONEY, …)")},
+        };
+        for (const auto &[expression, construct] : cases)
+            QCOMPARE(refusal(QStringLiteral("select %1 from x").arg(expression)), refused(construct));
+    }
+
+    void updateFromShapesOnSqlite()
+    {
+        Scratch s(JoinTables);
+        auto after = [&](const QString &update) {
+            s.native(QStringLiteral("update t set c = 0"));
+            s.connection().execute(update);
+            return s.rows(QStringLiteral("select c from t order by id")).join(QLatin1Char(','));
+        };
+        // The target second or first in an inner join, in a table list, or on the side
+        // of an outer join that may miss.
+        QCOMPARE(after(QStringLiteral("UPDATE t SET t.c = a.v FROM a INNER JOIN t ON a.k = t.k WHERE a.v > 10")), QStringLiteral("0,20,0"));
+        QCOMPARE(after(QStringLiteral("UPDATE t SET c = a.v FROM t JOIN a ON a.k = t.k")), QStringLiteral("10,20,0"));
+        QCOMPARE(after(QStringLiteral("UPDATE t SET c = a.v FROM a, t WHERE a.k = t.k")), QStringLiteral("10,20,0"));
+        QCOMPARE(after(QStringLiteral("UPDATE t SET c = 1 FROM a LEFT OUTER JOIN t ON a.k = t.k")), QStringLiteral("1,1,0"));
+        QCOMPARE(after(QStringLiteral("UPDATE t SET c = 1 FROM t RIGHT JOIN a ON a.k = t.k")), QStringLiteral("1,1,0"));
+        QCOMPARE(after(QStringLiteral("UPDATE t SET c = 2 FROM t CROSS JOIN a WHERE a.v = 20")), QStringLiteral("2,2,2"));
+        // An aliased target, named by its alias or by its table.
+        QCOMPARE(after(QStringLiteral("UPDATE x SET x.c = a.v FROM t x JOIN a ON a.k = x.k WHERE x.id = 1")), QStringLiteral("10,0,0"));
+        QCOMPARE(after(QStringLiteral("UPDATE t SET c = x.id + a.v FROM t AS x JOIN a ON a.k = x.k")), QStringLiteral("11,22,0"));
+        // The target only, and a FROM clause that does not name it (joined with it).
+        QCOMPARE(after(QStringLiteral("UPDATE t SET t.c = 5 FROM t WHERE id = 3")), QStringLiteral("0,0,5"));
+        QCOMPARE(after(QStringLiteral("UPDATE t SET c = a.v FROM a WHERE a.k = t.k AND a.v = 10")), QStringLiteral("10,0,0"));
+        // A self-join: the unaliased reference is the target.
+        QCOMPARE(after(QStringLiteral("UPDATE t SET c = o.id FROM t JOIN t o ON o.id = t.id + 1")), QStringLiteral("2,3,0"));
+    }
+
+    void updateFromShapesOfAnotherMeaningAreRefused()
+    {
+        const QList<QPair<QString, QString>> cases = {
+            {QStringLiteral("UPDATE t SET c = a.v FROM t LEFT JOIN a ON a.k = t.k"), QStringLiteral("UPDATE … FROM 中目标表在外联接的保留一侧")},
+            {QStringLiteral("UPDATE t SET c = a.v FROM a RIGHT OUTER JOIN t ON a.k = t.k"), QStringLiteral("UPDATE … FROM 中目标表在外联接的保留一侧")},
+            {QStringLiteral("UPDATE t SET c = a.v FROM a FULL JOIN t ON a.k = t.k"), QStringLiteral("UPDATE … FROM 中目标表在外联接的保留一侧")},
+            {QStringLiteral("UPDATE t SET c = 1 FROM a JOIN t ON a.k = t.k JOIN b ON b.k = t.k"), QStringLiteral("UPDATE … FROM 中目标表与两个及以上的表联接")},
+            {QStringLiteral("UPDATE t SET c = 1 FROM a, b, t"), QStringLiteral("UPDATE … FROM 中目标表与两个及以上的表联接")},
+            {QStringLiteral("UPDATE t SET c = 1 FROM t x JOIN t y ON x.id = y.id"), QStringLiteral("UPDATE … FROM 中目标表出现多次")},
+            {QStringLiteral("UPDATE s SET c = 1 FROM (select * from t) s JOIN a ON a.k = s.k"), QStringLiteral("UPDATE … FROM 的目标为派生表")},
+            {QStringLiteral("UPDATE t SET c = 1 FROM t WITH (NOLOCK) JOIN a ON a.k = t.k"), QStringLiteral("UPDATE … FROM 中无法识别的表源：t WITH (NOLOCK)")},
+            {QStringLiteral("UPDATE t SET c = 1 FROM t INNER HASH JOIN a ON a.k = t.k"), QStringLiteral("UPDATE … FROM 中的联接方式：t INNER HASH JOIN a ON a.k = t.k")},
+            {QStringLiteral("UPDATE t SET a.v = 1 FROM a JOIN t ON a.k = t.k"), QStringLiteral("UPDATE 的 SET 列不属于目标表：a.v")},
+        };
+        for (const auto &[statement, construct] : cases)
+            QCOMPARE(refusal(statement), refused(construct));
+
+        // Nothing of a refused batch is written.
+        Scratch s(JoinTables);
+        QVERIFY_THROWS_EXCEPTION(db::DbError, s.connection().execute(QStringLiteral(
+            "update t set c = 9 UPDATE t SET c = a.v FROM t LEFT JOIN a ON a.k = t.k")));
+        QCOMPARE(s.rows(QStringLiteral("select c from t")), QStringList(3, QStringLiteral("0")));
+    }
+
+    void deleteFromJoinOnSqlite()
+    {
+        QCOMPARE(one(QStringLiteral("DELETE t FROM t INNER JOIN a ON a.k = t.k WHERE a.v = 20")),
+                 QStringLiteral("DELETE FROM t WHERE rowid IN (SELECT t.rowid FROM t INNER JOIN a ON a.k = t.k WHERE a.v = 20)"));
+        Scratch s(JoinTables);
+        auto remaining = [&](const QString &del) {
+            s.native(QStringLiteral("delete from t"));
+            s.native(QStringLiteral("insert into t values (1, 'x', 0), (2, 'y', 0), (3, 'z', 0)"));
+            s.connection().execute(del);
+            return s.rows(QStringLiteral("select id from t order by id")).join(QLatin1Char(','));
+        };
+        QCOMPARE(remaining(QStringLiteral("DELETE t FROM t INNER JOIN a ON a.k = t.k WHERE a.v = 20")), QStringLiteral("1,3"));
+        QCOMPARE(remaining(QStringLiteral("DELETE FROM t FROM a JOIN t ON a.k = t.k -- both")), QStringLiteral("3"));
+        QCOMPARE(remaining(QStringLiteral("DELETE x FROM t x LEFT JOIN a ON a.k = x.k WHERE a.k IS NULL")), QStringLiteral("1,2"));
+        QCOMPARE(remaining(QStringLiteral("DELETE t FROM a WHERE a.k = t.k AND a.v = 10")), QStringLiteral("2,3"));
+        QCOMPARE(remaining(QStringLiteral("DELETE t WHERE id = 3")), QStringLiteral("1,2"));
+        QCOMPARE(remaining(QStringLiteral("delete From t where id in (select id from t where k = 'x')")), QStringLiteral("2,3"));
+
+        QCOMPARE(refusal(QStringLiteral("DELETE t FROM t x JOIN t y ON x.id = y.id")), refused(QStringLiteral("DELETE … FROM 中目标表出现多次")));
+        QCOMPARE(refusal(QStringLiteral("DELETE s FROM (select * from t) s")), refused(QStringLiteral("DELETE … FROM 的目标为派生表")));
+        QCOMPARE(refusal(QStringLiteral("DELETE t FROM t WITH (NOLOCK)")), refused(QStringLiteral("DELETE … FROM 中无法识别的表源：t WITH (NOLOCK)")));
     }
 
     // What SQLite returns for the rewritten constructs, on the real schema.
