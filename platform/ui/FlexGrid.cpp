@@ -131,6 +131,8 @@ void FlexGrid::setRows(int rows)
     m_fixedRows = std::min(m_fixedRows, rows);
     for (auto it = m_rowHeights.begin(); it != m_rowHeights.end();)
         it = it.key() >= rows ? m_rowHeights.erase(it) : std::next(it);
+    for (auto it = m_mergeRows.begin(); it != m_mergeRows.end();)
+        it = *it >= rows ? m_mergeRows.erase(it) : std::next(it);
     m_model->setRows(rows);
     const int last = std::max(rows - 1, 0);
     m_row = std::min(m_row, last);
@@ -209,6 +211,11 @@ void FlexGrid::removeRow(int row)
             heights.insert(it.key() > row ? it.key() - 1 : it.key(), it.value());
     }
     m_rowHeights = heights;
+    QSet<int> mergeRows;
+    for (int r : std::as_const(m_mergeRows))
+        if (r != row)
+            mergeRows.insert(r > row ? r - 1 : r);
+    m_mergeRows = mergeRows;
     m_model->removeRowAt(row);
     const int last = std::max(Rows() - 1, 0);
     m_row = std::min(m_row, last);
@@ -313,6 +320,32 @@ void FlexGrid::setMergeCells(int mode)
 {
     m_mergeCells = mode;
     repaintAll();
+}
+
+bool FlexGrid::MergeRow(int row) const
+{
+    return m_mergeRows.contains(row);
+}
+
+void FlexGrid::setMergeRow(int row, bool mergeable)
+{
+    if (!validRow(row))
+        return;
+    if (mergeable)
+        m_mergeRows.insert(row);
+    else
+        m_mergeRows.remove(row);
+    repaintAll();
+}
+
+QRect FlexGrid::mergedRange(int row, int col) const
+{
+    if (!m_model->contains(row, col))
+        return {};
+    int top = row, bottom = row, left = col, right = col;
+    mergeRun(row, col, &top, &bottom);
+    mergeRunAcross(row, col, &left, &right);
+    return QRect(left, top, right - left + 1, bottom - top + 1);
 }
 
 bool FlexGrid::MergeCol(int col) const
@@ -502,12 +535,33 @@ void FlexGrid::removeInputFilter(QObject *filter)
 
 bool FlexGrid::mergesDown(int row, int col) const
 {
+    if (m_mergeCells <= 0 || m_mergeCells > 4 || !MergeCol(col))
+        return false;
     // Merging never joins a fixed row with a scrolling one.
     const int next = row + 1;
     if (next >= Rows() || (row < m_fixedRows) != (next < m_fixedRows))
         return false;
     const QString text = m_model->text(row, col);
-    return !text.isEmpty() && text == m_model->text(next, col);
+    if (text.isEmpty() || text != m_model->text(next, col))
+        return false;
+    // Restricted columns merge only within the runs of the column to their left.
+    const bool restricted = m_mergeCells == 3 || m_mergeCells == 4;
+    return !restricted || col == 0 || mergesDown(row, col - 1);
+}
+
+bool FlexGrid::mergesRight(int row, int col) const
+{
+    if (m_mergeCells <= 0 || m_mergeCells > 4 || !MergeRow(row))
+        return false;
+    const int next = col + 1;
+    if (next >= Cols() || (col < m_fixedCols) != (next < m_fixedCols))
+        return false;
+    const QString text = m_model->text(row, col);
+    if (text.isEmpty() || text != m_model->text(row, next))
+        return false;
+    // Restricted rows merge only within the runs of the row above.
+    const bool restricted = m_mergeCells == 2 || m_mergeCells == 4;
+    return !restricted || row == 0 || mergesRight(row - 1, col);
 }
 
 void FlexGrid::mergeRun(int row, int col, int *first, int *last) const
@@ -519,6 +573,25 @@ void FlexGrid::mergeRun(int row, int col, int *first, int *last) const
         --*first;
     while (*last - row < MaxMergeScan && mergesDown(*last, col))
         ++*last;
+}
+
+void FlexGrid::mergeRunAcross(int row, int col, int *first, int *last) const
+{
+    *first = *last = col;
+    if (m_mergeCells == 0 || !MergeRow(row))
+        return;
+    while (*first > 0 && mergesRight(row, *first - 1))
+        --*first;
+    while (mergesRight(row, *last))
+        ++*last;
+}
+
+int FlexGrid::widthOfCols(int first, int last) const
+{
+    int width = 0;
+    for (int col = first; col < last; ++col)
+        width += colWidthPixels(col);
+    return width;
 }
 
 int FlexGrid::heightOfRows(int first, int last) const
@@ -536,6 +609,9 @@ void FlexGrid::paintCell(QPainter *painter, const QRect &rect, int row, int col)
     int first = row;
     int last = row;
     mergeRun(row, col, &first, &last);
+    int firstCol = col;
+    int lastCol = col;
+    mergeRunAcross(row, col, &firstCol, &lastCol);
 
     QColor back = m_model->backColor(row, col);
     QColor fore = m_model->foreColor(row, col);
@@ -556,6 +632,8 @@ void FlexGrid::paintCell(QPainter *painter, const QRect &rect, int row, int col)
         QRect textRect = rect;
         textRect.setTop(rect.top() - heightOfRows(first, row));
         textRect.setBottom(rect.bottom() + heightOfRows(row + 1, last + 1));
+        textRect.setLeft(rect.left() - widthOfCols(firstCol, col));
+        textRect.setRight(rect.right() + widthOfCols(col + 1, lastCol + 1));
         const int padding = Twips::toPixels(CellPadding);
         const int alignment = fixed && row < m_fixedRows ? FixedAlignment(col) : ColAlignment(col);
         painter->save();
@@ -576,7 +654,8 @@ void FlexGrid::paintCell(QPainter *painter, const QRect &rect, int row, int col)
     } else {
         painter->setPen(GridLineColor);
     }
-    painter->drawLine(rect.topRight(), rect.bottomRight());
+    if (lastCol == col)
+        painter->drawLine(rect.topRight(), rect.bottomRight());
     if (last == row)
         painter->drawLine(rect.bottomLeft(), rect.bottomRight());
     if (!fixed && row == m_row && col == m_col && hasFocus()) {
@@ -600,7 +679,7 @@ void FlexGrid::repaintCell(int row, int col)
 {
     if (!m_model->contains(row, col))
         return;
-    if (row < m_fixedRows || col < m_fixedCols || MergeCol(col)) {
+    if (row < m_fixedRows || col < m_fixedCols || MergeCol(col) || MergeRow(row)) {
         repaintAll();
         return;
     }

@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QTableView>
 
 class FlexGridModel;
@@ -52,10 +53,22 @@ public:
     void setColAlignment(int col, int value);
     int FixedAlignment(int col) const;
     void setFixedAlignment(int col, int value);
-    int MergeCells() const; // 0 never merges; any other mode merges mergeable columns
+    // Which equal neighbouring cells show as one, as a flex grid does it: equal,
+    // non-empty cells of a mergeable column (MergeCol) merge down, of a mergeable row
+    // (MergeRow) merge across, fixed cells never with scrolling ones.
+    //   0 never; 1 free: every such pair merges;
+    //   2 restrict rows: cells merge across only where the cells above them merge across;
+    //   3 restrict columns: cells merge down only where the cells to their left merge down;
+    //   4 restrict both.
+    int MergeCells() const;
     void setMergeCells(int mode);
     bool MergeCol(int col) const;
     void setMergeCol(int col, bool mergeable);
+    bool MergeRow(int row) const;
+    void setMergeRow(int row, bool mergeable);
+    // The block of cells that the cell shows as part of: x = first column, y = first
+    // row, spanning width columns and height rows (1 x 1 when it is not merged).
+    QRect mergedRange(int row, int col) const;
 
     // ---- current cell, selection and colours of the current cell
     int Row() const;
@@ -142,7 +155,10 @@ private:
     int defaultRowHeightPixels() const;
     bool isSelected(int row, int col) const;
     bool mergesDown(int row, int col) const;
+    bool mergesRight(int row, int col) const;
     void mergeRun(int row, int col, int *first, int *last) const;
+    void mergeRunAcross(int row, int col, int *first, int *last) const;
+    int widthOfCols(int first, int last) const; // columns first .. last - 1
     int heightOfRows(int first, int last) const; // rows first .. last - 1
     bool validColumn(int col) const;
     bool validRow(int row) const;
@@ -158,6 +174,7 @@ private:
     QList<int> m_colAlignment;
     QList<int> m_fixedAlignment;
     QList<bool> m_mergeCol;
+    QSet<int> m_mergeRows;
     QHash<int, int> m_rowHeights; // twips, rows whose height was set
     int m_rowHeightMin = 0;
     int m_mergeCells = 0;

@@ -1,5 +1,7 @@
 #include "platform/ui/FlexGridModel.h"
 
+#include <QBrush>
+
 FlexGridModel::FlexGridModel(QObject *parent) : QAbstractTableModel(parent) {}
 
 int FlexGridModel::rowCount(const QModelIndex &parent) const
@@ -14,9 +16,21 @@ int FlexGridModel::columnCount(const QModelIndex &parent) const
 
 QVariant FlexGridModel::data(const QModelIndex &index, int role) const
 {
-    if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::AccessibleTextRole:
         return text(index.row(), index.column());
-    return {};
+    case Qt::BackgroundRole: {
+        const QColor color = backColor(index.row(), index.column());
+        return color.isValid() ? QVariant(QBrush(color)) : QVariant();
+    }
+    case Qt::ForegroundRole: {
+        const QColor color = foreColor(index.row(), index.column());
+        return color.isValid() ? QVariant(QBrush(color)) : QVariant();
+    }
+    default:
+        return {};
+    }
 }
 
 QVariant FlexGridModel::headerData(int, Qt::Orientation, int) const
@@ -94,8 +108,11 @@ void FlexGridModel::setText(int row, int column, const QString &text)
         if (text.isEmpty())
             return;
         cells.resize(m_columns);
+    } else if (cells[column] == text) {
+        return;
     }
     cells[column] = text;
+    noteChange(row, column, TextChanged);
 }
 
 QColor FlexGridModel::colorAt(const QList<QColor> &colors, int column)
@@ -103,14 +120,17 @@ QColor FlexGridModel::colorAt(const QList<QColor> &colors, int column)
     return column < colors.size() ? colors[column] : QColor();
 }
 
-void FlexGridModel::setColorAt(QList<QColor> &colors, int column, const QColor &color)
+bool FlexGridModel::setColorAt(QList<QColor> &colors, int column, const QColor &color)
 {
     if (column >= colors.size()) {
         if (!color.isValid())
-            return;
+            return false;
         colors.resize(column + 1);
+    } else if (colors[column] == color) {
+        return false;
     }
     colors[column] = color;
+    return true;
 }
 
 QColor FlexGridModel::backColor(int row, int column) const
@@ -125,12 +145,47 @@ QColor FlexGridModel::foreColor(int row, int column) const
 
 void FlexGridModel::setBackColor(int row, int column, const QColor &color)
 {
-    if (contains(row, column))
-        setColorAt(m_rows[row].back, column, color);
+    if (contains(row, column) && setColorAt(m_rows[row].back, column, color))
+        noteChange(row, column, BackChanged);
 }
 
 void FlexGridModel::setForeColor(int row, int column, const QColor &color)
 {
-    if (contains(row, column))
-        setColorAt(m_rows[row].fore, column, color);
+    if (contains(row, column) && setColorAt(m_rows[row].fore, column, color))
+        noteChange(row, column, ForeChanged);
+}
+
+// Changes are announced once per turn of the event loop, as one range: filling a
+// hundred thousand rows then costs one signal, not one per cell.
+void FlexGridModel::noteChange(int row, int column, int what)
+{
+    if (!m_pending.what) {
+        m_pending = {row, column, row, column, what};
+        QMetaObject::invokeMethod(this, &FlexGridModel::announceChanges, Qt::QueuedConnection);
+        return;
+    }
+    m_pending.top = std::min(m_pending.top, row);
+    m_pending.left = std::min(m_pending.left, column);
+    m_pending.bottom = std::max(m_pending.bottom, row);
+    m_pending.right = std::max(m_pending.right, column);
+    m_pending.what |= what;
+}
+
+void FlexGridModel::announceChanges()
+{
+    const PendingChange change = m_pending;
+    m_pending = {};
+    // Rows or columns may have gone since.
+    const int bottom = std::min(change.bottom, rowCount() - 1);
+    const int right = std::min(change.right, m_columns - 1);
+    if (!change.what || change.top > bottom || change.left > right)
+        return;
+    QList<int> roles;
+    if (change.what & TextChanged)
+        roles << Qt::DisplayRole << Qt::AccessibleTextRole;
+    if (change.what & BackChanged)
+        roles << Qt::BackgroundRole;
+    if (change.what & ForeChanged)
+        roles << Qt::ForegroundRole;
+    emit dataChanged(index(change.top, change.left), index(bottom, right), roles);
 }

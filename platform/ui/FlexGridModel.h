@@ -8,8 +8,9 @@
 #include <vector>
 
 // The cells of a FlexGrid: text and optional colours per cell, no object per cell.
-// The model only announces changes of its shape; the grid repaints what it changes,
-// so filling many cells costs no signal per cell.
+// It serves the text and the colours as the display, background and foreground roles
+// and announces every change (dataChanged, gathered into one range per turn of the
+// event loop), so any view of it stays current.
 class FlexGridModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -44,8 +45,19 @@ private:
     };
 
     static QColor colorAt(const QList<QColor> &colors, int column);
-    static void setColorAt(QList<QColor> &colors, int column, const QColor &color);
+    // Whether the colour changed.
+    static bool setColorAt(QList<QColor> &colors, int column, const QColor &color);
+
+    enum Change { TextChanged = 1, BackChanged = 2, ForeChanged = 4 };
+    struct PendingChange
+    {
+        int top = 0, left = 0, bottom = 0, right = 0;
+        int what = 0; // Change flags; 0: nothing pending
+    };
+    void noteChange(int row, int column, int what);
+    void announceChanges();
 
     std::vector<Row> m_rows;
     int m_columns = 0;
+    PendingChange m_pending;
 };

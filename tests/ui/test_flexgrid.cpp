@@ -3,6 +3,7 @@
 #include "platform/ui/TextMeasure.h"
 #include "platform/ui/Twips.h"
 
+#include <QBrush>
 #include <QHeaderView>
 #include <QImage>
 #include <QSignalSpy>
@@ -42,6 +43,9 @@ private slots:
     void rowsAndColsKeepOrDropCells();
     void fixedColumnsStayWhenScrollingHorizontally();
     void mergedCellsShowAsOneCell();
+    void mergeModesDecideWhichCellsMerge();
+    void mergedRowsShowAcross();
+    void modelServesAndAnnouncesItsCells();
     void hiddenColumnAndColours();
     void mouseSelectsAndReportsInOrder();
     void topRowIsLimitedToTheScrollRange();
@@ -179,7 +183,7 @@ void TestFlexGrid::mergedCellsShowAsOneCell()
         grid.setTextMatrix(row, 2, texts[row - 1]);
     }
     grid.setRowHeightMin(600);
-    grid.setMergeCells(3);
+    grid.setMergeCells(1); // free: the row numbers beside the column do not matter
     grid.setMergeCol(1, true);
     grid.setRow(5); // keep the focus cell away from the cells looked at
     grid.resize(500, 400);
@@ -211,6 +215,145 @@ void TestFlexGrid::mergedCellsShowAsOneCell()
     QCoreApplication::processEvents();
     const QImage unmerged = grid.viewport()->grab().toImage();
     QVERIFY(darkest(unmerged, inner(merged2)) < 120);
+}
+
+// Columns 0 and 1 mergeable: "A A B B" beside "x x x x"; rows 0 and 1 mergeable.
+void TestFlexGrid::mergeModesDecideWhichCellsMerge()
+{
+    FlexGrid grid;
+    grid.setCols(3);
+    grid.setRows(5);
+    grid.setFixedRows(0);
+    grid.setFixedCols(0);
+    const QStringList first = {"A", "A", "B", "B", ""};
+    for (int row = 0; row < 5; ++row) {
+        grid.setTextMatrix(row, 0, first[row]);
+        grid.setTextMatrix(row, 1, row < 4 ? QStringLiteral("x") : QString());
+        grid.setTextMatrix(row, 2, QStringLiteral("x"));
+    }
+    grid.setMergeCol(0, true);
+    grid.setMergeCol(1, true);
+
+    grid.setMergeCells(0);
+    QCOMPARE(grid.mergedRange(1, 1), QRect(1, 1, 1, 1));
+
+    // Free: column 1 is one block of four; column 2 is not mergeable.
+    grid.setMergeCells(1);
+    QCOMPARE(grid.mergedRange(2, 1), QRect(1, 0, 1, 4));
+    QCOMPARE(grid.mergedRange(0, 0), QRect(0, 0, 1, 2));
+    QCOMPARE(grid.mergedRange(2, 2), QRect(2, 2, 1, 1));
+    // Empty cells never merge.
+    QCOMPARE(grid.mergedRange(4, 0), QRect(0, 4, 1, 1));
+
+    // Restricted columns: column 1 merges only within the runs of column 0.
+    grid.setMergeCells(3);
+    QCOMPARE(grid.mergedRange(0, 1), QRect(1, 0, 1, 2));
+    QCOMPARE(grid.mergedRange(3, 1), QRect(1, 2, 1, 2));
+    QCOMPARE(grid.mergedRange(1, 0), QRect(0, 0, 1, 2));
+    grid.setMergeCells(4);
+    QCOMPARE(grid.mergedRange(3, 1), QRect(1, 2, 1, 2));
+    // Restricting rows leaves columns free.
+    grid.setMergeCells(2);
+    QCOMPARE(grid.mergedRange(3, 1), QRect(1, 0, 1, 4));
+
+    // A column left of a mergeable one that is not mergeable itself stops it merging.
+    grid.setMergeCol(0, false);
+    grid.setMergeCells(3);
+    QCOMPARE(grid.mergedRange(1, 1), QRect(1, 1, 1, 1));
+    grid.setMergeCells(1);
+    QCOMPARE(grid.mergedRange(1, 1), QRect(1, 0, 1, 4));
+}
+
+void TestFlexGrid::mergedRowsShowAcross()
+{
+    FlexGrid grid;
+    grid.setCols(3);
+    grid.setRows(3);
+    grid.setFixedRows(0);
+    grid.setFixedCols(0);
+    const QStringList rows[] = {{"p", "p", "q"}, {"p", "p", "p"}, {"r", "r", "r"}};
+    for (int row = 0; row < 3; ++row)
+        for (int col = 0; col < 3; ++col)
+            grid.setTextMatrix(row, col, rows[row][col]);
+    grid.setMergeRow(0, true);
+    grid.setMergeRow(1, true);
+    QVERIFY(grid.MergeRow(1));
+    QVERIFY(!grid.MergeRow(2));
+
+    grid.setMergeCells(1);
+    QCOMPARE(grid.mergedRange(1, 2), QRect(0, 1, 3, 1));
+    QCOMPARE(grid.mergedRange(0, 0), QRect(0, 0, 2, 1));
+    QCOMPARE(grid.mergedRange(2, 1), QRect(1, 2, 1, 1)); // row 2 is not mergeable
+    // Restricted rows: row 1 merges across only where row 0 does.
+    grid.setMergeCells(2);
+    QCOMPARE(grid.mergedRange(1, 0), QRect(0, 1, 2, 1));
+    QCOMPARE(grid.mergedRange(1, 2), QRect(2, 1, 1, 1));
+    // Restricting columns leaves rows free.
+    grid.setMergeCells(3);
+    QCOMPARE(grid.mergedRange(1, 2), QRect(0, 1, 3, 1));
+
+    // Removing a row takes its mark with it.
+    grid.removeRow(0);
+    QVERIFY(grid.MergeRow(0));
+    QVERIFY(!grid.MergeRow(1));
+
+    // Painted as one cell: the text once, centred across the block, with no line inside it.
+    grid.setMergeCells(1);
+    for (int col = 0; col < 3; ++col)
+        grid.setColAlignment(col, 4);
+    grid.setRowHeightMin(600);
+    grid.setRow(1);
+    grid.setCol(2);
+    grid.resize(500, 300);
+    grid.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    const QImage image = grid.viewport()->grab().toImage();
+    const QRect left = grid.visualRect(grid.model()->index(0, 0));
+    const QRect middle = grid.visualRect(grid.model()->index(0, 1));
+    auto inner = [](const QRect &r) { return r.adjusted(2, 2, -3, -3); };
+    QVERIFY(darkest(image, inner(left)) > 200);
+    QVERIFY(darkest(image, inner(middle)) < 120);
+    const QRect boundary(left.right(), left.top() + 3, 1, left.height() - 6);
+    QCOMPARE(darkest(image, boundary), 255);
+}
+
+void TestFlexGrid::modelServesAndAnnouncesItsCells()
+{
+    FlexGrid grid;
+    grid.setCols(4);
+    grid.setRows(6);
+    QAbstractItemModel *model = grid.model();
+    QSignalSpy changed(model, &QAbstractItemModel::dataChanged);
+
+    grid.setTextMatrix(2, 1, QStringLiteral("甲"));
+    grid.setTextMatrix(4, 3, QStringLiteral("乙"));
+    grid.setRow(3);
+    grid.setCol(2);
+    grid.setCellBackColor(QColor(255, 255, 0));
+    grid.setCellForeColor(QColor(0, 0, 255));
+    QCOMPARE(model->data(model->index(2, 1), Qt::DisplayRole).toString(), QStringLiteral("甲"));
+    QCOMPARE(model->data(model->index(3, 2), Qt::BackgroundRole).value<QBrush>().color(), QColor(255, 255, 0));
+    QCOMPARE(model->data(model->index(3, 2), Qt::ForegroundRole).value<QBrush>().color(), QColor(0, 0, 255));
+    QVERIFY(!model->data(model->index(2, 1), Qt::BackgroundRole).isValid());
+
+    // One announcement for all of it, once the event loop turns, covering every change.
+    QCOMPARE(changed.count(), 0);
+    QTRY_COMPARE(changed.count(), 1);
+    const QModelIndex topLeft = changed[0][0].toModelIndex();
+    const QModelIndex bottomRight = changed[0][1].toModelIndex();
+    QCOMPARE(QRect(QPoint(topLeft.column(), topLeft.row()), QPoint(bottomRight.column(), bottomRight.row())),
+             QRect(QPoint(1, 2), QPoint(3, 4)));
+    const QList<int> roles = changed[0][2].value<QList<int>>();
+    QVERIFY(roles.contains(Qt::DisplayRole) && roles.contains(Qt::BackgroundRole) && roles.contains(Qt::ForegroundRole));
+
+    // Writing what a cell already holds is no change; rows removed before the
+    // announcement are left out of it.
+    changed.clear();
+    grid.setTextMatrix(2, 1, QStringLiteral("甲"));
+    grid.setTextMatrix(5, 3, QStringLiteral("丙"));
+    grid.setRows(3);
+    QCoreApplication::processEvents();
+    QCOMPARE(changed.count(), 0);
 }
 
 void TestFlexGrid::hiddenColumnAndColours()
