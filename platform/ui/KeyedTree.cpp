@@ -1,5 +1,7 @@
 #include "platform/ui/KeyedTree.h"
 
+#include "platform/db/DbError.h"
+
 #include <QHelpEvent>
 #include <QToolTip>
 
@@ -52,13 +54,16 @@ int KeyedTree::addNode(const QString &key, const QString &text, int image)
 int KeyedTree::addChild(const QString &parentKey, const QString &key, const QString &text, int image)
 {
     QTreeWidgetItem *parent = m_byKey.value(parentKey);
-    return parent ? addItem(parent, key, text, image) : 0;
+    if (!parent)
+        throw db::DbError(ElementNotFound, QStringLiteral("树中没有关键字为“%1”的节点，无法在其下添加“%2”。").arg(parentKey, text));
+    return addItem(parent, key, text, image);
 }
 
 int KeyedTree::addItem(QTreeWidgetItem *parent, const QString &key, const QString &text, int image)
 {
+    // A second node with a key would be unreachable by it: refused loudly, never dropped.
     if (!key.isEmpty() && m_byKey.contains(key))
-        return 0;
+        throw db::DbError(KeyNotUnique, QStringLiteral("树中已有关键字为“%1”的节点，不能再添加“%2”。").arg(key, text));
     auto *node = new QTreeWidgetItem(QStringList{text});
     const int index = static_cast<int>(m_nodes.size()) + 1;
     m_settingCheck = true;

@@ -23,8 +23,11 @@ public:
     void setCheckBoxes(bool shown);
     bool checkBoxes() const;
 
-    // The new node's number, or 0 when the key is taken by another node or the
-    // parent key names no node (nothing is added then). Empty keys are allowed.
+    // The new node's number. A key that another node has, or a parent key that names
+    // no node, raises a db::DbError naming the key (KeyNotUnique, ElementNotFound) and
+    // adds nothing. Empty keys are allowed, any number of times.
+    static constexpr int KeyNotUnique = 35602;
+    static constexpr int ElementNotFound = 35601;
     int addNode(const QString &key, const QString &text, int image = 0);
     int addChild(const QString &parentKey, const QString &key, const QString &text, int image = 0);
     void clearNodes();

@@ -1,4 +1,5 @@
 #include "platform/ui/KeyedTree.h"
+#include "platform/db/DbError.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -103,8 +104,21 @@ void TestKeyedTree::keysMustBeUniqueAndParentsExist()
 {
     KeyedTree tree;
     QCOMPARE(tree.addNode(QStringLiteral("21P"), QStringLiteral("21 全电票"), 2), 1);
-    QCOMPARE(tree.addNode(QStringLiteral("21P"), QStringLiteral("again"), 1), 0);
-    QCOMPARE(tree.addChild(QStringLiteral("missing"), QStringLiteral("k"), QStringLiteral("t"), 1), 0);
+    try {
+        tree.addNode(QStringLiteral("21P"), QStringLiteral("again"), 1);
+        QFAIL("a taken key was accepted");
+    } catch (const db::DbError &error) {
+        QCOMPARE(error.number(), KeyedTree::KeyNotUnique);
+        QVERIFY2(error.description().contains(QStringLiteral("21P")), qPrintable(error.description()));
+    }
+    try {
+        tree.addChild(QStringLiteral("missing"), QStringLiteral("k"), QStringLiteral("t"), 1);
+        QFAIL("a child of no node was accepted");
+    } catch (const db::DbError &error) {
+        QCOMPARE(error.number(), KeyedTree::ElementNotFound);
+        QVERIFY2(error.description().contains(QStringLiteral("missing")), qPrintable(error.description()));
+    }
+    QCOMPARE(tree.indexOfKey(QStringLiteral("k")), 0);
     QCOMPARE(tree.addNode(QString(), QStringLiteral("no key"), 1), 2);
     QCOMPARE(tree.addNode(QString(), QStringLiteral("no key either"), 1), 3);
     QCOMPARE(tree.count(), 3);
