@@ -16,7 +16,7 @@ void reportingErrors(Handler handler)
     try {
         handler();
     } catch (const db::DbError &error) {
-        ShowInfo(QString::number(error.number()) + QLatin1Char(' ') + error.description());
+        ShowInfo(errorReportText(error));
     }
 }
 

@@ -6,6 +6,7 @@
 #include "shell/Artwork.h"
 #include "shell/BannerStrip.h"
 #include "shell/DbSettings.h"
+#include "shell/Handlers.h"
 #include "shell/Module1.h"
 #include "shell/Program.h"
 #include "shell/ShellSql.h"
@@ -124,19 +125,19 @@ void MDIForm1::buildMenus()
     addEntry(nullptr, QStringLiteral("恢复路径设置"));
 
     QMenu *exit = addDropDown(QStringLiteral("退出系统"));
-    connect(addEntry(exit, QStringLiteral("退出")), &QAction::triggered, this, &MDIForm1::退出_Click);
+    connectHandler(addEntry(exit, QStringLiteral("退出")), &QAction::triggered, this, &MDIForm1::退出_Click);
     m_entries << exit->addSeparator();
-    connect(addEntry(exit, QStringLiteral("注销")), &QAction::triggered, this, &MDIForm1::注销_Click);
+    connectHandler(addEntry(exit, QStringLiteral("注销")), &QAction::triggered, this, &MDIForm1::注销_Click);
 
     QMenu *about = addDropDown(QStringLiteral("关于"));
-    connect(addEntry(about, QStringLiteral("关于软件")), &QAction::triggered, this, &MDIForm1::关于软件_Click);
-    connect(addEntry(about, QStringLiteral("联系我们")), &QAction::triggered, this, &MDIForm1::联系我们_Click);
+    connectHandler(addEntry(about, QStringLiteral("关于软件")), &QAction::triggered, this, &MDIForm1::关于软件_Click);
+    connectHandler(addEntry(about, QStringLiteral("联系我们")), &QAction::triggered, this, &MDIForm1::联系我们_Click);
 
     for (QAction *action : std::as_const(m_entries)) {
         if (action->menu() || action->isSeparator() || isAlwaysAvailable(action))
             continue;
         const QString name = action->objectName();
-        connect(action, &QAction::triggered, this, [this, name] { openEntryWindow(name); });
+        connect(action, &QAction::triggered, this, [this, name] { runReportingErrors([&] { openEntryWindow(name); }); });
     }
 }
 
@@ -226,7 +227,7 @@ QWidget *MDIForm1::openEntryWindow(const QString &entryName)
     try {
         widget = window->create();
     } catch (const db::DbError &error) {
-        ShowInfo(QString::number(error.number()) + QLatin1Char(' ') + error.description());
+        ShowInfo(errorReportText(error));
     }
     if (!widget)
         return nullptr;

@@ -84,3 +84,13 @@ void ShowErrorBox(int number, const QString &description, MessageBoxes::Icon ico
     MessageBoxes::show(QApplication::activeWindow(), text, title.isEmpty() ? MessageBoxes::applicationTitle() : title,
                        icon, MessageBoxes::Buttons::Ok);
 }
+
+QString errorReportText(const db::DbError &error)
+{
+    return QString::number(error.number()) + QLatin1Char(' ') + error.description();
+}
+
+QString errorReportTextWithoutSpace(const db::DbError &error)
+{
+    return QString::number(error.number()) + error.description();
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/db/DbError.h"
 #include "platform/ui/MessageBoxes.h"
 
 #include <QString>
@@ -31,3 +32,8 @@ void ShowInfo(const QString &text);
 // "错误号：" + number + CR LF + "错误描述：" + description, with an OK button, the
 // caller's icon and title; an empty title gives the application title.
 void ShowErrorBox(int number, const QString &description, MessageBoxes::Icon icon, const QString &title);
+
+// The short error report: "{number} {description}".
+QString errorReportText(const db::DbError &error);
+// The same without the space between number and description, as some windows write it.
+QString errorReportTextWithoutSpace(const db::DbError &error);

@@ -8,6 +8,7 @@
 #include "shell/Connection.h"
 #include "shell/DbSettings.h"
 #include "shell/MDIForm1.h"
+#include "shell/Handlers.h"
 #include "shell/Module1.h"
 #include "shell/Program.h"
 #include "shell/ShellSql.h"
@@ -106,9 +107,9 @@ void frmLogin::buildControls()
     dropControlCharacters(TxtUser);
     dropControlCharacters(txtPassword);
 
-    connect(cmdOK, &QPushButton::clicked, this, &frmLogin::cmdOK_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmLogin::cmdCancel_Click);
-    connect(List1, &QListWidget::itemDoubleClicked, this, &frmLogin::List1_DblClick);
+    connectHandler(cmdOK, &QPushButton::clicked, this, &frmLogin::cmdOK_Click);
+    connectHandler(cmdCancel, &QPushButton::clicked, this, &frmLogin::cmdCancel_Click);
+    connectHandler(List1, &QListWidget::itemDoubleClicked, this, &frmLogin::List1_DblClick);
 }
 
 void frmLogin::showEvent(QShowEvent *event)
@@ -174,7 +175,7 @@ void frmLogin::cmdOK_Click()
     try {
         checkOperator();
     } catch (const db::DbError &error) {
-        ShowInfo(QString::number(error.number()) + QLatin1Char(' ') + error.description());
+        ShowInfo(errorReportText(error));
     }
 }
 

@@ -8,6 +8,7 @@
 #include "platform/ui/TextMeasure.h"
 #include "platform/ui/Twips.h"
 #include "shell/AppState.h"
+#include "shell/Handlers.h"
 #include "shell/Module1.h"
 #include "shell/Program.h"
 #include "shell/Varnel1.h"
@@ -141,12 +142,12 @@ void frm票据入库::buildControls()
     Combo2->setObjectName(QStringLiteral("Combo2"));
     Combo2->hide();
 
-    connect(Command1, &QPushButton::clicked, this, &frm票据入库::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &frm票据入库::Command2_Click);
-    connect(Command4, &QPushButton::clicked, this, &frm票据入库::Command4_Click);
-    connect(TreeView1, &KeyedTree::nodeClicked, this, &frm票据入库::TreeView1_NodeClick);
-    connect(MSFlexGrid1, &FlexGrid::cellClicked, this, &frm票据入库::MSFlexGrid1_Click);
-    connect(MSFlexGrid1, &FlexGrid::focusLost, this, &frm票据入库::MSFlexGrid1_LostFocus);
+    connectHandler(Command1, &QPushButton::clicked, this, &frm票据入库::Command1_Click);
+    connectHandler(Command2, &QPushButton::clicked, this, &frm票据入库::Command2_Click);
+    connectHandler(Command4, &QPushButton::clicked, this, &frm票据入库::Command4_Click);
+    connectHandler(TreeView1, &KeyedTree::nodeClicked, this, &frm票据入库::TreeView1_NodeClick);
+    connectHandler(MSFlexGrid1, &FlexGrid::cellClicked, this, &frm票据入库::MSFlexGrid1_Click);
+    connectHandler(MSFlexGrid1, &FlexGrid::focusLost, this, &frm票据入库::MSFlexGrid1_LostFocus);
 }
 
 // ---------------------------------------------------------------- loading
@@ -589,7 +590,7 @@ void frm票据入库::showNumberBoxMenu(const QPoint &at)
     for (QAction *action : menu->actions())
         if (action->text().section(QLatin1Char('\t'), 1) == pasteShortcut) {
             action->disconnect();
-            connect(action, &QAction::triggered, this, &frm票据入库::pasteIntoNumberBox);
+            connectHandler(action, &QAction::triggered, this, &frm票据入库::pasteIntoNumberBox);
         }
     menu->exec(at);
 }

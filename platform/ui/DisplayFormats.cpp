@@ -1,0 +1,59 @@
+#include "platform/ui/DisplayFormats.h"
+
+#include <cmath>
+
+namespace DisplayFormats {
+
+QLocale displayLocale()
+{
+    const QLocale system = QLocale::system();
+    return system.language() == QLocale::C ? QLocale(QLocale::Chinese, QLocale::China) : system;
+}
+
+QString shortDate(const QDate &date)
+{
+    return date.isValid() ? displayLocale().toString(date, QLocale::ShortFormat) : QString();
+}
+
+QString shortDateTime(const QDateTime &dateTime)
+{
+    return dateTime.isValid() ? displayLocale().toString(dateTime, QLocale::ShortFormat) : QString();
+}
+
+QString slashDate(const QDate &date)
+{
+    return date.isValid() ? date.toString(QStringLiteral("yyyy/MM/dd")) : QString();
+}
+
+QString isoDate(const QDate &date)
+{
+    return date.isValid() ? date.toString(QStringLiteral("yyyy-MM-dd")) : QString();
+}
+
+QString chineseDate(const QDate &date)
+{
+    return date.isValid() ? date.toString(QStringLiteral("yyyy年MM月dd日")) : QString();
+}
+
+QString amount(double value)
+{
+    const double magnitude = std::fabs(value);
+    if (!std::isfinite(value) || magnitude < 0.005)
+        return QStringLiteral("0.00");
+    if (magnitude >= 1e15)
+        return QString::number(value, 'f', 2);
+    // The amount's decimal digits as the database gives them (15 significant digits),
+    // so binary noise such as 1.00499999… for 1.005 does not decide the rounding.
+    const QString digits = QString::number(magnitude, 'g', 15);
+    const qsizetype point = digits.indexOf(QLatin1Char('.'));
+    const QString whole = point < 0 ? digits : digits.left(point);
+    const QString decimals = point < 0 ? QString() : digits.mid(point + 1);
+    qlonglong hundredths = whole.toLongLong() * 100 + decimals.left(2).leftJustified(2, QLatin1Char('0')).toLongLong();
+    if (decimals.size() > 2 && decimals[2] >= QLatin1Char('5'))
+        ++hundredths; // half away from zero
+    const QString text = QString::number(hundredths / 100) + QLatin1Char('.')
+        + QString::number(hundredths % 100).rightJustified(2, QLatin1Char('0'));
+    return value < 0 ? QLatin1Char('-') + text : text;
+}
+
+} // namespace DisplayFormats

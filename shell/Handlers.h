@@ -1,0 +1,39 @@
+#pragma once
+
+#include "platform/db/DbError.h"
+#include "shell/Module1.h"
+
+#include <QObject>
+
+#include <exception>
+#include <functional>
+#include <type_traits>
+
+// Runs a handler; a database error it does not handle itself is reported in the
+// two-line error box and the program goes on. Any other exception is reported the
+// same way: nothing a handler throws may travel through Qt's event dispatch, which
+// would end the program.
+template <typename Handler>
+void runReportingErrors(Handler &&handler)
+{
+    try {
+        std::invoke(std::forward<Handler>(handler));
+    } catch (const db::DbError &error) {
+        ShowErrorBox(error.number(), error.description(), MessageBoxes::Icon::Critical, QString());
+    } catch (const std::exception &error) {
+        ShowErrorBox(db::DbError::GenericFailure, QString::fromLocal8Bit(error.what()), MessageBoxes::Icon::Critical,
+                     QString());
+    }
+}
+
+// Connects a control's signal to a window's handler (a member function) through
+// runReportingErrors. The handler takes the signal's arguments, or fewer of them.
+template <typename Sender, typename Signal, typename Window, typename Handler>
+QMetaObject::Connection connectHandler(Sender *sender, Signal signal, Window *window, Handler handler)
+{
+    return QObject::connect(sender, signal, window, [window, handler](auto &&...arguments)
+        requires std::is_invocable_v<Handler, Window *, decltype(arguments)...>
+    {
+        runReportingErrors([&] { std::invoke(handler, window, std::forward<decltype(arguments)>(arguments)...); });
+    });
+}
