@@ -1,48 +1,83 @@
 #include "platform/ui/FileDialogs.h"
 
+#include "platform/ui/MessageBoxes.h"
+
 #include <QFileDialog>
 #include <optional>
 
 namespace FileDialogs {
 namespace {
 
-std::optional<QString> &nextName()
+struct Script
 {
-    static std::optional<QString> name;
-    return name;
+    bool active = false;
+    std::optional<QString> next;
+    QList<Record> records;
+};
+
+Script &script()
+{
+    static Script s;
+    return s;
 }
 
-std::optional<QString> takeScripted()
+// The scripted answer of a dialog, recorded; nothing when the service is not scripted.
+std::optional<QString> scriptedAnswer(Record::Kind kind, const QString &caption, const QString &folder,
+                                      const QString &filter)
 {
-    std::optional<QString> name = nextName();
-    nextName().reset();
-    return name;
+    Script &s = script();
+    if (!s.active)
+        return std::nullopt;
+    const QString answer = s.next.value_or(QString());
+    s.next.reset();
+    s.records.append({kind, caption, folder, filter, answer});
+    return answer;
+}
+
+void reportUnused()
+{
+    if (script().next)
+        MessageBoxes::reportUnusedScript(QStringLiteral("文件对话框的回答未被使用：%1").arg(*script().next));
 }
 
 } // namespace
 
 QString getSaveFileName(QWidget *parent, const QString &caption, const QString &suggested, const QString &filter)
 {
-    if (auto scripted = takeScripted())
-        return *scripted;
+    if (auto answer = scriptedAnswer(Record::Save, caption, suggested, filter))
+        return *answer;
     return QFileDialog::getSaveFileName(parent, caption, suggested, filter);
 }
 
 QString getOpenFileName(QWidget *parent, const QString &caption, const QString &folder, const QString &filter)
 {
-    if (auto scripted = takeScripted())
-        return *scripted;
+    if (auto answer = scriptedAnswer(Record::Open, caption, folder, filter))
+        return *answer;
     return QFileDialog::getOpenFileName(parent, caption, folder, filter);
 }
 
-void setNextFileName(const QString &name)
+void startScripting()
 {
-    nextName() = name;
+    reportUnused();
+    script() = Script{};
+    script().active = true;
 }
 
 void stopScripting()
 {
-    nextName().reset();
+    reportUnused();
+    script() = Script{};
+}
+
+void setNextFileName(const QString &name)
+{
+    script().active = true;
+    script().next = name;
+}
+
+QList<Record> records()
+{
+    return script().records;
 }
 
 } // namespace FileDialogs

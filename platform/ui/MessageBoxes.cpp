@@ -23,6 +23,19 @@ Script &script()
     return s;
 }
 
+void (*&unusedScriptHandler())(const QString &)
+{
+    static void (*handler)(const QString &) = nullptr;
+    return handler;
+}
+
+void reportUnusedAnswers()
+{
+    if (script().answers.empty())
+        return;
+    reportUnusedScript(QStringLiteral("消息框的回答未被使用：%1 个").arg(script().answers.size()));
+}
+
 QMessageBox::Icon toQt(Icon icon)
 {
     switch (icon) {
@@ -105,13 +118,28 @@ Answer showWithAppTitle(QWidget *parent, const QString &text, Icon icon, Buttons
 
 void startScripting()
 {
+    reportUnusedAnswers();
     script() = Script{};
     script().active = true;
 }
 
 void stopScripting()
 {
+    reportUnusedAnswers();
     script() = Script{};
+}
+
+void setUnusedScriptHandler(void (*handler)(const QString &what))
+{
+    unusedScriptHandler() = handler;
+}
+
+void reportUnusedScript(const QString &what)
+{
+    if (unusedScriptHandler())
+        unusedScriptHandler()(what);
+    else
+        qWarning("%s", qPrintable(what));
 }
 
 bool isScripted()

@@ -36,11 +36,19 @@ Answer showWithAppTitle(QWidget *parent, const QString &text, Icon icon = Icon::
 
 // ---- scripting for tests
 void startScripting();
+// Ends scripting. Answers queued and never taken mean the test did not go the way it
+// was written: they are reported through the handler below.
 void stopScripting();
 bool isScripted();
 // The answer the next box gets; boxes without a queued answer get Ok (or No for a question).
 void queueAnswer(Answer answer);
 QList<Record> records();
 void clearRecords();
+
+// What is done with a script that was not used up (answers queued for boxes that
+// never came, a file name no dialog took): by default a warning; the tests make it a
+// failure of the test.
+void setUnusedScriptHandler(void (*handler)(const QString &what));
+void reportUnusedScript(const QString &what);
 
 } // namespace MessageBoxes
