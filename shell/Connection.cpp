@@ -33,9 +33,12 @@ QString odbcConnectionText(const QString &driver, const QString &userId, const Q
     driverName.replace(QLatin1Char('}'), QStringLiteral("}}"));
     QString text = QStringLiteral("DRIVER={%1};SERVER=%2;UID=%3;PWD=%4;DATABASE=%5;")
                        .arg(driverName, value(server), value(userId), value(password), value(databaseName));
-    // FreeTDS talks to the server in UTF-8 only when told; Chinese names need it.
+    // FreeTDS talks to the server in UTF-8 only when told; Chinese names need it. Its
+    // automatic TDS version tries 7.4 and, when that login fails or times out, logs in
+    // again as a Sybase server (TDS 5.0), which after a second time-out can hang for good;
+    // SQL Server answers a 7.4 login with the version it speaks, so 7.4 is asked for.
     if (freeTds)
-        text += QStringLiteral("ClientCharset=UTF-8;");
+        text += QStringLiteral("ClientCharset=UTF-8;TDS_Version=7.4;");
     return text;
 }
 

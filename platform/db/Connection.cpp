@@ -4,12 +4,26 @@
 
 #include <QAtomicInt>
 #include <QFileInfo>
+#include <QLibrary>
 #include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlRecord>
+
+#include <sql.h>
+#include <sqlext.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <system_error>
+#include <thread>
+#include <type_traits>
+#include <vector>
 
 namespace db {
 namespace {
@@ -18,6 +32,68 @@ QString nextConnectionName()
 {
     static QAtomicInt counter;
     return QStringLiteral("tessaline-%1").arg(counter.fetchAndAddRelaxed(1) + 1);
+}
+
+// The meaning first, then what the driver said.
+QString withMeaning(const QString &meaning, const QString &driverText)
+{
+    if (meaning.isEmpty())
+        return driverText;
+    if (driverText.isEmpty())
+        return meaning;
+    return meaning + QLatin1Char(' ') + driverText;
+}
+
+// How much an ODBC failure tells the operator: a refused login says the most, a time-out
+// more than a connection that failed (which every failed login also reports).
+enum class OdbcFailure { Other, ConnectionFailed, TimedOut, LoginRefused };
+
+OdbcFailure odbcFailureOf(const QString &sqlState, int nativeCode)
+{
+    if (sqlState == QLatin1String("28000") || nativeCode == 18456)
+        return OdbcFailure::LoginRefused;
+    if (sqlState == QLatin1String("HYT00") || sqlState == QLatin1String("HYT01"))
+        return OdbcFailure::TimedOut;
+    if (sqlState.startsWith(QLatin1String("08")))
+        return OdbcFailure::ConnectionFailed;
+    return OdbcFailure::Other;
+}
+
+QString meaningOf(OdbcFailure failure)
+{
+    switch (failure) {
+    case OdbcFailure::LoginRefused:
+        return QStringLiteral("数据库登录名或密码不正确。");
+    case OdbcFailure::TimedOut:
+        return QStringLiteral("连接数据库服务器超时。");
+    case OdbcFailure::ConnectionFailed:
+        return QStringLiteral("与数据库服务器的连接失败或已断开。");
+    case OdbcFailure::Other:
+        break;
+    }
+    return QString();
+}
+
+// Qt's ODBC driver passes on the driver's messages and the native number of the last one,
+// never the SQLSTATE. The states that matter here are phrased by FreeTDS and the driver
+// manager in ODBC's standard wording, from which the state is read back.
+QString sqlStateOfOdbcText(const QString &text)
+{
+    static const struct
+    {
+        const char *phrase;
+        const char *state;
+    } phrases[] = {
+        {"Connection timeout expired", "HYT01"},
+        {"Timeout expired", "HYT00"},
+        {"Communication link failure", "08S01"},
+        {"Unable to connect to data source", "08001"},
+        {"Client unable to establish connection", "08001"},
+    };
+    for (const auto &p : phrases)
+        if (text.contains(QLatin1String(p.phrase)))
+            return QLatin1String(p.state);
+    return QString();
 }
 
 DbError errorFrom(const QSqlError &error)
@@ -29,7 +105,183 @@ DbError errorFrom(const QSqlError &error)
         description = error.driverText();
     else if (!error.driverText().isEmpty() && !description.contains(error.driverText()))
         description = error.driverText() + QStringLiteral(": ") + description;
-    return DbError(ok && native != 0 ? native : DbError::GenericFailure, description);
+    // Qt's ODBC driver names itself in its texts; every other error here is SQLite's.
+    const QString meaning = error.driverText().startsWith(QLatin1String("QODBC"))
+        ? odbcFailureMeaning(sqlStateOfOdbcText(description), ok ? native : 0)
+        : (ok ? sqliteFailureMeaning(native) : QString());
+    return DbError(ok && native != 0 ? native : DbError::GenericFailure, withMeaning(meaning, description));
+}
+
+// The entry points of the ODBC driver manager the login probe needs. They are looked up
+// at run time in the library Qt's ODBC driver itself loads, so that the program does not
+// link against it; the library is never unloaded.
+struct OdbcApi
+{
+    SQLRETURN(SQL_API *allocHandle)(SQLSMALLINT, SQLHANDLE, SQLHANDLE *) = nullptr;
+    SQLRETURN(SQL_API *freeHandle)(SQLSMALLINT, SQLHANDLE) = nullptr;
+    SQLRETURN(SQL_API *setEnvAttr)(SQLHENV, SQLINTEGER, SQLPOINTER, SQLINTEGER) = nullptr;
+    SQLRETURN(SQL_API *setConnectAttr)(SQLHDBC, SQLINTEGER, SQLPOINTER, SQLINTEGER) = nullptr;
+    SQLRETURN(SQL_API *driverConnect)(SQLHDBC, SQLHWND, SQLWCHAR *, SQLSMALLINT, SQLWCHAR *, SQLSMALLINT,
+                                      SQLSMALLINT *, SQLUSMALLINT) = nullptr;
+    SQLRETURN(SQL_API *disconnect)(SQLHDBC) = nullptr;
+    SQLRETURN(SQL_API *getDiagRec)(SQLSMALLINT, SQLHANDLE, SQLSMALLINT, SQLWCHAR *, SQLINTEGER *, SQLWCHAR *,
+                                   SQLSMALLINT, SQLSMALLINT *) = nullptr;
+
+    bool usable() const
+    {
+        return allocHandle && freeHandle && setEnvAttr && setConnectAttr && driverConnect && disconnect && getDiagRec;
+    }
+};
+
+const OdbcApi &odbcApi()
+{
+    static const OdbcApi api = [] {
+        OdbcApi a;
+#ifdef Q_OS_WIN
+        static QLibrary library(QStringLiteral("odbc32"));
+#else
+        static QLibrary library(QStringLiteral("odbc"), 2);
+#endif
+        if (!library.load())
+            return a;
+        auto resolve = [](auto &entry, const char *name) {
+            entry = reinterpret_cast<std::remove_reference_t<decltype(entry)>>(library.resolve(name));
+        };
+        resolve(a.allocHandle, "SQLAllocHandle");
+        resolve(a.freeHandle, "SQLFreeHandle");
+        resolve(a.setEnvAttr, "SQLSetEnvAttr");
+        resolve(a.setConnectAttr, "SQLSetConnectAttrW");
+        resolve(a.driverConnect, "SQLDriverConnectW");
+        resolve(a.disconnect, "SQLDisconnect");
+        resolve(a.getDiagRec, "SQLGetDiagRecW");
+        return a;
+    }();
+    return api;
+}
+
+static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "the driver manager's wide characters are UTF-16");
+
+struct OdbcDiagnostic
+{
+    std::u16string state;
+    int native = 0;
+    std::u16string text;
+};
+
+// One login tried in a thread of its own. The thread owns everything it touches (its
+// handles, and this record through a shared pointer): when the program stops waiting for
+// it, nothing it uses goes away. A driver that never returns leaves the thread blocked in
+// a system call until the program ends, which ends it with the process.
+struct LoginProbe
+{
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
+    bool succeeded = false;
+    std::vector<OdbcDiagnostic> diagnostics;
+};
+
+std::vector<OdbcDiagnostic> diagnosticsOf(const OdbcApi &api, SQLSMALLINT type, SQLHANDLE handle)
+{
+    std::vector<OdbcDiagnostic> result;
+    for (SQLSMALLINT i = 1; i < 32; ++i) {
+        SQLWCHAR state[6] = {};
+        SQLINTEGER native = 0;
+        std::vector<SQLWCHAR> text(1024);
+        SQLSMALLINT length = 0;
+        SQLRETURN r = api.getDiagRec(type, handle, i, state, &native, text.data(), SQLSMALLINT(text.size()), &length);
+        if (r == SQL_SUCCESS_WITH_INFO && length >= SQLSMALLINT(text.size())) {
+            text.resize(size_t(length) + 1);
+            r = api.getDiagRec(type, handle, i, state, &native, text.data(), SQLSMALLINT(text.size()), &length);
+        }
+        if (!SQL_SUCCEEDED(r))
+            break;
+        OdbcDiagnostic d;
+        d.state.assign(reinterpret_cast<const char16_t *>(state), 5);
+        d.native = int(native);
+        d.text.assign(reinterpret_cast<const char16_t *>(text.data()),
+                      size_t(qBound<SQLSMALLINT>(0, length, SQLSMALLINT(text.size() - 1))));
+        result.push_back(std::move(d));
+    }
+    return result;
+}
+
+void runLoginProbe(const OdbcApi &api, std::u16string connectionText, int timeoutSeconds,
+                   std::shared_ptr<LoginProbe> probe)
+{
+    bool succeeded = false;
+    std::vector<OdbcDiagnostic> diagnostics;
+    SQLHANDLE env = SQL_NULL_HANDLE;
+    if (SQL_SUCCEEDED(api.allocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env))) {
+        api.setEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(std::intptr_t(SQL_OV_ODBC3)), 0);
+        SQLHANDLE dbc = SQL_NULL_HANDLE;
+        if (SQL_SUCCEEDED(api.allocHandle(SQL_HANDLE_DBC, env, &dbc))) {
+            api.setConnectAttr(dbc, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(std::intptr_t(timeoutSeconds)), 0);
+            const SQLRETURN r = api.driverConnect(dbc, nullptr, reinterpret_cast<SQLWCHAR *>(connectionText.data()),
+                                                  SQLSMALLINT(connectionText.size()), nullptr, 0, nullptr,
+                                                  SQL_DRIVER_NOPROMPT);
+            succeeded = SQL_SUCCEEDED(r);
+            if (succeeded)
+                api.disconnect(dbc);
+            else
+                diagnostics = diagnosticsOf(api, SQL_HANDLE_DBC, dbc);
+            api.freeHandle(SQL_HANDLE_DBC, dbc);
+        } else {
+            diagnostics = diagnosticsOf(api, SQL_HANDLE_ENV, env);
+        }
+        api.freeHandle(SQL_HANDLE_ENV, env);
+    }
+    std::lock_guard<std::mutex> lock(probe->mutex);
+    probe->done = true;
+    probe->succeeded = succeeded;
+    probe->diagnostics = std::move(diagnostics);
+    probe->finished.notify_all();
+}
+
+DbError errorFromDiagnostics(const std::vector<OdbcDiagnostic> &diagnostics)
+{
+    OdbcFailure failure = OdbcFailure::Other;
+    int number = 0;
+    QStringList texts;
+    for (const OdbcDiagnostic &d : diagnostics) {
+        const QString text = QString::fromStdU16String(d.text);
+        failure = qMax(failure, odbcFailureOf(QString::fromStdU16String(d.state), d.native));
+        if (number == 0)
+            number = d.native;
+        if (!texts.contains(text))
+            texts << text;
+    }
+    QString driverText = texts.join(QLatin1Char(' '));
+    if (driverText.isEmpty())
+        driverText = QStringLiteral("ODBC 驱动程序没有说明原因。");
+    return DbError(number != 0 ? number : DbError::GenericFailure, withMeaning(meaningOf(failure), driverText));
+}
+
+// Whether the server completes a login within the time-out, found out without the
+// program's own thread waiting longer than the time-out and a second: a driver does not
+// always keep to its login time-out (FreeTDS waits on a server that answers a byte at a
+// time, asks for a named instance for a fixed 16 s, and with an automatic TDS version can
+// hang for good after its fall-back login). Throws the driver's failure, or a time-out.
+void probeLogin(const QString &connectionText, int timeoutSeconds)
+{
+    const OdbcApi &api = odbcApi();
+    if (!api.usable())
+        return; // no driver manager of our own to ask: Qt's driver is left to keep the time-out
+    auto probe = std::make_shared<LoginProbe>();
+    try {
+        std::thread(runLoginProbe, std::cref(api), connectionText.toStdU16String(), timeoutSeconds, probe).detach();
+    } catch (const std::system_error &) {
+        return; // no thread to spare: the same, for this attempt
+    }
+    constexpr int graceMs = 1000;
+    std::unique_lock<std::mutex> lock(probe->mutex);
+    if (!probe->finished.wait_for(lock, std::chrono::milliseconds(timeoutSeconds * 1000 + graceMs),
+                                  [&] { return probe->done; }))
+        throw DbError(DbError::TimeoutExpired,
+                      withMeaning(meaningOf(OdbcFailure::TimedOut),
+                                  QStringLiteral("数据库服务器在 %1 秒内没有完成登录。").arg(timeoutSeconds)));
+    if (!probe->succeeded)
+        throw errorFromDiagnostics(probe->diagnostics);
 }
 
 } // namespace
@@ -86,10 +338,11 @@ std::unique_ptr<Connection> Connection::openOdbc(const QString &connectionText, 
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), connection->m_name);
     if (!db.isValid())
         throw DbError(QStringLiteral("ODBC 驱动不可用。"));
+    const int timeout = qMax(1, loginTimeoutSeconds);
+    probeLogin(connectionText, timeout);
     db.setDatabaseName(connectionText);
-    db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1;SQL_ATTR_CONNECTION_TIMEOUT=%1")
-                             .arg(qMax(1, loginTimeoutSeconds)));
-    connection->m_busyTimeoutMs = qMax(1, loginTimeoutSeconds) * 1000;
+    db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1;SQL_ATTR_CONNECTION_TIMEOUT=%1").arg(timeout));
+    connection->m_busyTimeoutMs = timeout * 1000;
     if (!db.open())
         throw errorFrom(db.lastError());
     return connection;
@@ -404,6 +657,36 @@ void Connection::updateRow(const QString &table, const QVariant &id, const QStri
     query.addBindValue(id);
     if (!query.exec())
         throw errorFrom(query.lastError());
+}
+
+QString sqliteFailureMeaning(int resultCode)
+{
+    if (resultCode <= 0)
+        return QString();
+    switch (resultCode & 0xff) {
+    case 5: // SQLITE_BUSY
+    case 6: // SQLITE_LOCKED
+        return QStringLiteral("数据库正被其他程序使用（已锁定），请稍后再试。");
+    case 8: // SQLITE_READONLY
+        return QStringLiteral("数据库文件或其所在文件夹是只读的，无法写入。");
+    case 10: // SQLITE_IOERR
+        return QStringLiteral("读写数据库文件时出错。");
+    case 11: // SQLITE_CORRUPT
+        return QStringLiteral("数据库文件已损坏。");
+    case 13: // SQLITE_FULL
+        return QStringLiteral("磁盘已满，无法写入数据库。");
+    case 14: // SQLITE_CANTOPEN
+        return QStringLiteral("无法打开数据库文件。");
+    case 26: // SQLITE_NOTADB
+        return QStringLiteral("该文件不是数据库文件。");
+    default:
+        return QString();
+    }
+}
+
+QString odbcFailureMeaning(const QString &sqlState, int nativeCode)
+{
+    return meaningOf(odbcFailureOf(sqlState, nativeCode));
 }
 
 QString tableOfSelect(const QString &sql)

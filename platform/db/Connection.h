@@ -30,7 +30,13 @@ public:
 
     // Opens an existing SQLite file (a missing file is an error, never created).
     static std::unique_ptr<Connection> openSqlite(const QString &file, int busyTimeoutSeconds = 15);
-    // Opens an ODBC connection text; the login time-out is finite.
+    // Opens an ODBC connection text. A server that does not complete a login in time
+    // (silent, answering nonsense, answering a byte at a time) makes it fail with a
+    // DbError at the latest a second after the login time-out: the login is first tried
+    // in a thread of its own, and only a server that completed it in time is connected
+    // to (so a successful open logs in twice). A server that lets that first login in and
+    // then stops answering can still hold the second one, which Qt's driver follows with
+    // a question about the server's data types.
     static std::unique_ptr<Connection> openOdbc(const QString &connectionText, int loginTimeoutSeconds = 15);
     // Creates a new SQLite file (for the demo set-up and the tests only).
     static std::unique_ptr<Connection> createSqlite(const QString &file);
@@ -99,5 +105,15 @@ private:
 
 // The table an editable recordset writes to: the single table named after FROM.
 QString tableOfSelect(const QString &sql);
+
+// What a failure means to the operator, for the failures he can act on (a locked or
+// read-only file, a server he cannot reach, a wrong login...); empty for any other. A
+// DbError's description is this text, a blank and the driver's own text.
+//
+// From SQLite's result code; an extended code counts as its primary code.
+QString sqliteFailureMeaning(int resultCode);
+// From an ODBC SQLSTATE and the driver's native number. SQL Server refuses a login with
+// message 18456, whatever state the driver reports for it (FreeTDS: 42000).
+QString odbcFailureMeaning(const QString &sqlState, int nativeCode = 0);
 
 } // namespace db

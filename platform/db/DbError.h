@@ -13,6 +13,9 @@ public:
     // The generic failure code of the Windows data-access layer (0x80004005), used
     // when the driver gives no number of its own.
     static constexpr int GenericFailure = -2147467259;
+    // The data-access layer's number for a time-out that expired (0x80040E31), used when
+    // the program itself gives up waiting.
+    static constexpr int TimeoutExpired = -2147217871;
 
     DbError(int number, const QString &description)
         : std::runtime_error(description.toStdString()), m_number(number), m_description(description)

@@ -1,9 +1,13 @@
 #include "platform/db/SqlText.h"
 
+#include "platform/db/DbError.h"
+
 namespace db {
 
 QString sqlValue(const QString &value)
 {
+    if (value.contains(QChar(0)))
+        throw DbError(QStringLiteral("输入的内容含有不可用的控制字符（NUL），已拒绝。"));
     QString escaped = value;
     escaped.replace(QLatin1Char('\''), QStringLiteral("''"));
     return escaped;

@@ -6,7 +6,8 @@ namespace db {
 
 // The one way a value enters statement text: single quotes are doubled, so an
 // ordinary value gives the template's text unchanged and no typed text can end the
-// quoted literal it is placed in.
+// quoted literal it is placed in. A value holding a NUL is refused with a DbError: a driver
+// may end the statement text at that character, so what follows would not be sent.
 QString sqlValue(const QString &value);
 
 // ODBC connection-string value: wrapped in braces when it holds a character that

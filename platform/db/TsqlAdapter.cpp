@@ -965,6 +965,328 @@ QString sqliteFromText(const Tokens &tokens, const std::vector<FromItem> &items,
     return hasNestedJoin(items) ? parenthesizedJoins(items) : joinText(tokens, from, end).trimmed();
 }
 
+// ---------------------------------------------------------------- HAVING on grouping columns
+
+// A condition of HAVING that compares a grouping column with constants is moved into
+// WHERE, as SQL Server's optimizer applies it: the rows are filtered before they are
+// grouped, so an index on the column can find them and no other group is built.
+// SQLite makes that move itself only for columns of binary collation; the text columns
+// here compare with trailing blanks ignored (collate rtrim), which it leaves alone.
+//
+// The meaning is the same: the rows of one group hold values of the column that are
+// equal under the column's collation, and a comparison of the column with constants
+// uses that collation and the column's affinity, so it is true for every row of a group
+// or for none. Filtering the rows first leaves exactly the groups HAVING keeps, each
+// with all of its rows. So only these conditions move, each a conjunct of HAVING:
+//   col {= | <> | != | < | > | <= | >=} const   (or const op col)
+//   col IS [NOT] NULL,  col [NOT] IN (const, ...),  col [NOT] BETWEEN const AND const
+// where col is written exactly as a GROUP BY term that is a plain column and is no
+// alias of the select list, and const is a string or number literal. Anything else
+// (aggregates, functions, other columns, OR, NOT, subqueries, COLLATE) stays, and so
+// does every condition of a GROUP BY with ALL, ROLLUP, CUBE or GROUPING SETS, whose
+// groups are not the rows' values alone.
+
+using Positions = std::vector<size_t>;
+
+// The significant tokens of [from, to).
+Positions significantIn(const Tokens &tokens, size_t from, size_t to)
+{
+    Positions out;
+    for (size_t i = from; i < to && i < tokens.size(); ++i)
+        if (isSignificant(tokens[i]))
+            out.push_back(i);
+    return out;
+}
+
+// A plain column, "name" or "table.name", as compared; empty when the tokens are not one.
+QString columnKey(const Tokens &tokens, const Positions &p, size_t from, size_t to)
+{
+    auto isColumnName = [&](size_t k) {
+        return isName(tokens[p[k]]) && !tokens[p[k]].text.startsWith(QLatin1Char('@'));
+    };
+    if (to - from == 1 && isColumnName(from))
+        return bareName(tokens[p[from]].text);
+    if (to - from == 3 && isColumnName(from) && isPunct(tokens[p[from + 1]], ".") && isColumnName(from + 2))
+        return bareName(tokens[p[from]].text) + QLatin1Char('.') + bareName(tokens[p[from + 2]].text);
+    return QString();
+}
+
+// A string or number literal (a number with its sign) at p[at]; the position after it, or 0.
+size_t literalEnd(const Tokens &tokens, const Positions &p, size_t at, size_t to)
+{
+    if (at >= to)
+        return 0;
+    if (tokens[p[at]].kind == Kind::String || tokens[p[at]].kind == Kind::Number)
+        return at + 1;
+    if ((isPunct(tokens[p[at]], "-") || isPunct(tokens[p[at]], "+")) && at + 1 < to && tokens[p[at + 1]].kind == Kind::Number)
+        return at + 2;
+    return 0;
+}
+
+// The column a movable condition compares, or empty when the condition has another form.
+QString comparedColumn(const Tokens &tokens, const Positions &c)
+{
+    static const char *comparisons[] = {"=", "<>", "!=", "<", ">", "<=", ">="};
+    auto isComparison = [&](size_t k) {
+        for (const char *op : comparisons)
+            if (isPunct(tokens[c[k]], op))
+                return true;
+        return false;
+    };
+    const size_t n = c.size();
+    // The column comes first, written in one or three tokens.
+    for (size_t width : {size_t(1), size_t(3)}) {
+        if (width >= n)
+            break;
+        const QString column = columnKey(tokens, c, 0, width);
+        if (column.isEmpty())
+            continue;
+        size_t k = width;
+        if (isComparison(k) && literalEnd(tokens, c, k + 1, n) == n)
+            return column;
+        if (isWord(tokens[c[k]], "is")) {
+            ++k;
+            if (k < n && isWord(tokens[c[k]], "not"))
+                ++k;
+            return k + 1 == n && isWord(tokens[c[k]], "null") ? column : QString();
+        }
+        if (isWord(tokens[c[k]], "not"))
+            ++k;
+        if (k < n && isWord(tokens[c[k]], "between")) {
+            const size_t low = literalEnd(tokens, c, k + 1, n);
+            if (low && low < n && isWord(tokens[c[low]], "and") && literalEnd(tokens, c, low + 1, n) == n)
+                return column;
+            return QString();
+        }
+        if (k < n && isWord(tokens[c[k]], "in") && k + 1 < n && isPunct(tokens[c[k + 1]], "(") && isPunct(tokens[c[n - 1]], ")")) {
+            for (size_t j = k + 2; j < n - 1;) {
+                const size_t end = literalEnd(tokens, c, j, n - 1);
+                if (!end)
+                    return QString();
+                if (end == n - 1)
+                    return column;
+                if (!isPunct(tokens[c[end]], ","))
+                    return QString();
+                j = end + 1;
+            }
+            return QString();
+        }
+    }
+    // Or the constant first: const op column.
+    const size_t lit = literalEnd(tokens, c, 0, n);
+    if (lit && lit < n && isComparison(lit))
+        return columnKey(tokens, c, lit + 1, n);
+    return QString();
+}
+
+// The conditions of an AND chain, parentheses around the chain and its parts taken off.
+std::vector<Positions> conjuncts(const Tokens &tokens, Positions c)
+{
+    while (c.size() >= 2 && isPunct(tokens[c.front()], "(") && isPunct(tokens[c.back()], ")")) {
+        int depth = 0;
+        bool enclosing = true;
+        for (size_t k = 0; k + 1 < c.size(); ++k) {
+            if (isPunct(tokens[c[k]], "("))
+                ++depth;
+            else if (isPunct(tokens[c[k]], ")"))
+                --depth;
+            if (depth == 0) {
+                enclosing = false;
+                break;
+            }
+        }
+        if (!enclosing)
+            break;
+        c = Positions(c.begin() + 1, c.end() - 1);
+    }
+    std::vector<Positions> parts(1);
+    int depth = 0;
+    bool between = false;
+    for (size_t k : c) {
+        const Token &t = tokens[k];
+        if (isPunct(t, "("))
+            ++depth;
+        else if (isPunct(t, ")"))
+            --depth;
+        if (depth == 0 && isWord(t, "between"))
+            between = true;
+        if (depth == 0 && isWord(t, "and")) {
+            if (between) {
+                between = false;
+            } else {
+                parts.emplace_back();
+                continue;
+            }
+        }
+        parts.back().push_back(k);
+    }
+    if (parts.size() == 1)
+        return parts;
+    std::vector<Positions> out;
+    for (const Positions &part : parts)
+        for (Positions &inner : conjuncts(tokens, part))
+            out.push_back(std::move(inner));
+    return out;
+}
+
+// A condition as tokens of its own, in parentheses.
+Tokens parenthesized(const Tokens &tokens, const Positions &c)
+{
+    Tokens out{{Kind::Punct, QStringLiteral("(")}};
+    out.insert(out.end(), tokens.begin() + c.front(), tokens.begin() + c.back() + 1);
+    out.push_back({Kind::Punct, QStringLiteral(")")});
+    return out;
+}
+
+Tokens joinedWithAnd(const Tokens &tokens, const std::vector<Positions> &conditions)
+{
+    Tokens out;
+    for (const Positions &c : conditions) {
+        if (!out.empty()) {
+            out.push_back({Kind::Space, QStringLiteral(" ")});
+            out.push_back({Kind::Word, QStringLiteral("AND")});
+            out.push_back({Kind::Space, QStringLiteral(" ")});
+        }
+        const Tokens part = parenthesized(tokens, c);
+        out.insert(out.end(), part.begin(), part.end());
+    }
+    return out;
+}
+
+// A HAVING clause already looked at: hidden from the search until the pass ends.
+const QString SeenHaving = QStringLiteral("\x01HAVING");
+
+// Moves the movable conditions of the HAVING clause at h; returns whether any moved.
+bool moveHavingConditions(Tokens &tokens, size_t h)
+{
+    const std::vector<int> d = depths(tokens);
+    const int depth = d[h];
+    size_t select = tokens.size(), where = tokens.size(), group = tokens.size();
+    for (size_t i = h; i-- > 0;) {
+        if (d[i] < depth || (d[i] == depth && isSetOperator(tokens[i])))
+            break;
+        if (d[i] != depth)
+            continue;
+        if (isWord(tokens[i], "group") && group == tokens.size())
+            group = i;
+        else if (isWord(tokens[i], "where") && where == tokens.size())
+            where = i;
+        else if (isWord(tokens[i], "select")) {
+            select = i;
+            break;
+        }
+    }
+    if (select == tokens.size() || group == tokens.size() || (where != tokens.size() && where > group))
+        return false;
+    const size_t by = nextSignificant(tokens, group);
+    if (by >= h || !isWord(tokens[by], "by"))
+        return false;
+
+    // The grouping columns.
+    QStringList keys;
+    Positions term;
+    auto addTerm = [&] {
+        const QString key = columnKey(tokens, term, 0, term.size());
+        if (!key.isEmpty())
+            keys << key;
+        term.clear();
+    };
+    for (size_t i : significantIn(tokens, by + 1, h)) {
+        if (d[i] == depth && (isWord(tokens[i], "all") || isWord(tokens[i], "with") || isWord(tokens[i], "rollup")
+                              || isWord(tokens[i], "cube") || isWord(tokens[i], "grouping")))
+            return false;
+        if (d[i] == depth && isPunct(tokens[i], ",")) {
+            addTerm();
+            continue;
+        }
+        term.push_back(i);
+    }
+    addTerm();
+
+    // Names the select list gives its items: a bare name there means the item.
+    QStringList aliases;
+    {
+        const Positions list = significantIn(tokens, select + 1, group);
+        for (size_t k = 0; k < list.size(); ++k) {
+            const size_t i = list[k];
+            if (d[i] != depth || !isName(tokens[i]))
+                continue;
+            const bool afterAs = k > 0 && isWord(tokens[list[k - 1]], "as");
+            const bool beforeEquals = k + 1 < list.size() && isPunct(tokens[list[k + 1]], "=");
+            const bool closesItem = k + 1 == list.size() || isPunct(tokens[list[k + 1]], ",") || isWord(tokens[list[k + 1]], "from");
+            const bool afterExpression = k > 0 && !isPunct(tokens[list[k - 1]], ",") && !isPunct(tokens[list[k - 1]], ".")
+                && !isWord(tokens[list[k - 1]], "select");
+            if (afterAs || beforeEquals || (closesItem && afterExpression))
+                aliases << bareName(tokens[i].text);
+        }
+    }
+
+    const size_t end = clauseEnd(tokens, d, h);
+    std::vector<Positions> moved, kept;
+    for (Positions &c : conjuncts(tokens, significantIn(tokens, h + 1, end))) {
+        if (c.empty())
+            return false;
+        const QString column = comparedColumn(tokens, c);
+        const bool movable = !column.isEmpty() && keys.contains(column) && (column.contains(QLatin1Char('.')) || !aliases.contains(column));
+        (movable ? moved : kept).push_back(std::move(c));
+    }
+    if (moved.empty())
+        return false;
+
+    // From the end backwards, so that the positions found stay valid.
+    Tokens having;
+    if (!kept.empty()) {
+        having.push_back({Kind::Raw, SeenHaving});
+        having.push_back({Kind::Space, QStringLiteral(" ")});
+        const Tokens rest = joinedWithAnd(tokens, kept);
+        having.insert(having.end(), rest.begin(), rest.end());
+    }
+    having.push_back({Kind::Space, QStringLiteral(" ")});
+    const Tokens conditions = joinedWithAnd(tokens, moved);
+    tokens.erase(tokens.begin() + h, tokens.begin() + end);
+    tokens.insert(tokens.begin() + h, having.begin(), having.end());
+
+    const size_t beforeGroup = tokens[group - 1].kind == Kind::Space ? group - 1 : group;
+    Tokens added;
+    if (where != tokens.size()) {
+        added = {{Kind::Punct, QStringLiteral(")")}, {Kind::Space, QStringLiteral(" ")}, {Kind::Word, QStringLiteral("AND")},
+                 {Kind::Space, QStringLiteral(" ")}};
+    } else {
+        added = {{Kind::Space, QStringLiteral(" ")}, {Kind::Word, QStringLiteral("WHERE")}, {Kind::Space, QStringLiteral(" ")}};
+    }
+    added.insert(added.end(), conditions.begin(), conditions.end());
+    if (beforeGroup == group)
+        added.push_back({Kind::Space, QStringLiteral(" ")});
+    tokens.insert(tokens.begin() + beforeGroup, added.begin(), added.end());
+    if (where != tokens.size()) {
+        const size_t after = where + 1;
+        if (after < tokens.size() && tokens[after].kind == Kind::Space)
+            tokens.insert(tokens.begin() + after + 1, Token{Kind::Punct, QStringLiteral("(")});
+        else
+            tokens.insert(tokens.begin() + after, {Token{Kind::Space, QStringLiteral(" ")}, Token{Kind::Punct, QStringLiteral("(")}});
+    }
+    return true;
+}
+
+void moveGroupConditionsToWhere(Tokens &tokens)
+{
+    // Each HAVING is looked at once, the last first; it is hidden while the others are.
+    for (bool again = true; again;) {
+        again = false;
+        for (size_t i = tokens.size(); i-- > 0;) {
+            if (!isWord(tokens[i], "having"))
+                continue;
+            tokens[i] = Token{Kind::Raw, SeenHaving};
+            moveHavingConditions(tokens, i);
+            again = true;
+            break;
+        }
+    }
+    for (Token &t : tokens)
+        if (t.kind == Kind::Raw && t.text == SeenHaving)
+            t = Token{Kind::Word, QStringLiteral("HAVING")};
+}
+
 // ---------------------------------------------------------------- UPDATE ... FROM
 
 // SQLite's UPDATE ... FROM joins the target with the FROM tables, as SQL Server does
@@ -1126,6 +1448,7 @@ void rewriteDeleteFrom(Tokens &tokens)
 
 QString adaptStatement(Tokens tokens)
 {
+    moveGroupConditionsToWhere(tokens);
     rewriteLen(tokens);
     rewriteConvert(tokens);
     qualifyOrderBy(tokens);

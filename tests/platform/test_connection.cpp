@@ -172,6 +172,34 @@ private slots:
         QCOMPARE(sqlValue(QStringLiteral("a'b''c")), QStringLiteral("a''b''''c"));
     }
 
+    // A NUL would let a driver end the statement text inside the literal: such a value
+    // never reaches a statement, and the operator is told why.
+    void valueWithNulIsRefusedBeforeAnythingIsSent_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::newRow("inside") << QStringLiteral("21") + QChar(0) + QStringLiteral("' delete from 票据 --");
+        QTest::newRow("alone") << QString(QChar(0));
+        QTest::newRow("at the end") << QStringLiteral("张三") + QChar(0);
+    }
+
+    void valueWithNulIsRefusedBeforeAnythingIsSent()
+    {
+        QFETCH(QString, value);
+        TestDatabase database;
+        Connection &c = database.install();
+        database.insert(QStringLiteral("票据"), {{QStringLiteral("票据编号"), QStringLiteral("0001")}});
+        c.clearStatementLog();
+        try {
+            c.execute(QStringLiteral("insert into 员工档案(工号,姓名) values('") + sqlValue(value) + QStringLiteral("','x')"));
+            QFAIL("a value with a NUL must be refused");
+        } catch (const DbError &e) {
+            QCOMPARE(e.description(), QStringLiteral("输入的内容含有不可用的控制字符（NUL），已拒绝。"));
+        }
+        QVERIFY(c.statementLog().isEmpty());
+        QCOMPARE(database.count(QStringLiteral("员工档案")), 0);
+        QCOMPARE(database.count(QStringLiteral("票据")), 1);
+    }
+
     void missingFileIsNotCreated()
     {
         QTemporaryDir dir;

@@ -133,8 +133,9 @@ private slots:
                                                             QStringLiteral("a;b}c"), QStringLiteral("Vel;drin"),
                                                             QStringLiteral("srv'1"));
         // FreeTDS reads a braced value up to "};" and keeps doubled braces doubled.
+        // It is also told the TDS version: its automatic choice can hang on a silent server.
         QCOMPARE(text, QStringLiteral("DRIVER={FreeTDS};SERVER=srv'1;UID=o'neil;PWD={a;b}c};DATABASE={Vel;drin};"
-                                      "ClientCharset=UTF-8;"));
+                                      "ClientCharset=UTF-8;TDS_Version=7.4;"));
         QCOMPARE(Connection::odbcConnectionText(QStringLiteral("ODBC Driver 18 for SQL Server"), QStringLiteral("sa"),
                                                 QStringLiteral("a;b}c"), QStringLiteral("db"), QStringLiteral("srv\\inst")),
                  QStringLiteral("DRIVER={ODBC Driver 18 for SQL Server};SERVER=srv\\inst;UID=sa;PWD={a;b}}c};DATABASE=db;"));
@@ -175,7 +176,7 @@ private slots:
         QElapsedTimer timer;
         timer.start();
         QVERIFY(!ConnectWithSettings());
-        QVERIFY(timer.elapsed() < 20000);
+        QVERIFY(timer.elapsed() < (3 + 2) * 1000);
         const auto shown = MessageBoxes::records();
         QCOMPARE(shown.size(), 2);
         QCOMPARE(shown[0].title, QStringLiteral("信息文本"));
