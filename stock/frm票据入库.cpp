@@ -1,5 +1,6 @@
 #include "stock/frm票据入库.h"
 
+#include "platform/db/Transaction.h"
 #include "platform/ui/DropDownList.h"
 #include "platform/ui/FlexGrid.h"
 #include "platform/ui/KeyedTree.h"
@@ -410,20 +411,17 @@ bool frm票据入库::registerBill(const QString &number)
     const BillType type = *selectedType();
     const QString bookNumber = yearlyBookNumber(type.code, Today());
     Text1->setText(bookNumber);
-    db::Connection &connection = DbConnection();
     try {
-        connection.beginExclusive(QStringLiteral("票据入库:") + bookNumber);
-        try {
-            const RegistrationResult result = registerInTransaction(bookNumber, number, type);
-            if (result.kind == RegistrationResult::Duplicate)
-                connection.rollback();
-            else
-                connection.commit();
-            return finishRegistration(result, bookNumber, number);
-        } catch (...) {
-            connection.rollback();
-            throw;
+        RegistrationResult result;
+        {
+            db::Transaction registration(DbConnection(), QStringLiteral("票据入库:") + bookNumber);
+            result = registerInTransaction(bookNumber, number, type);
+            // A refused number writes nothing: the scope's end rolls back.
+            if (result.kind != RegistrationResult::Duplicate)
+                registration.commit();
         }
+        // Messages only once the book is free for the other operators again.
+        return finishRegistration(result, bookNumber, number);
     } catch (const db::DbError &error) {
         ShowErrorBox(error.number(), error.description(), MessageBoxes::Icon::Critical, QString());
         return false;

@@ -75,7 +75,7 @@ private:
     const BillType *selectedType() const;
     struct RegistrationResult
     {
-        enum Kind { NewBook, AddedToBook, Duplicate } kind;
+        enum Kind { NewBook, AddedToBook, Duplicate } kind = Duplicate;
         db::Recordset newBook; // the saved book, for NewBook
     };
 

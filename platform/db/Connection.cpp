@@ -1,6 +1,7 @@
 #include "platform/db/Connection.h"
 
 #include "platform/db/TsqlAdapter.h"
+#include "platform/db/Transaction.h"
 
 #include <QAtomicInt>
 #include <QFileInfo>
@@ -364,10 +365,14 @@ void Connection::requireOpen() const
         throw DbError(-2146824584, QStringLiteral("对象关闭时，不允许操作。"));
 }
 
-void Connection::noteStatement(const QString &text)
+void Connection::logStatement(const QString &text)
 {
     if (m_logging)
         m_log << text;
+}
+
+void Connection::countStatement(const QString &text)
+{
     if (m_failAt > 0 && ++m_sentSinceArmed == m_failAt) {
         m_failAt = 0;
         throw DbError(-2147217900, QStringLiteral("测试注入的语句失败：%1").arg(text));
@@ -383,8 +388,12 @@ QStringList Connection::adapt(const QString &sql) const
     return TsqlAdapter::toSqlite(sql);
 }
 
-void Connection::runQuery(const QString &statement, Recordset &into)
+void Connection::runQuery(const QString &statement, Recordset &into, Reading reading)
 {
+    // The rows read later come from the statement counted when its columns were read.
+    if (reading != Reading::PendingRows)
+        countStatement(statement);
+    const bool readRows = reading != Reading::ColumnsOnly;
     QSqlQuery query(database());
     query.setForwardOnly(true);
     if (!query.exec(statement))
@@ -402,6 +411,10 @@ void Connection::runQuery(const QString &statement, Recordset &into)
         types.push_back(QMetaType::Type(record.field(i).metaType().id()));
     }
     into.setColumns(names, types);
+    if (!readRows) {
+        query.finish();
+        return;
+    }
     while (query.next()) {
         std::vector<QVariant> row(record.count());
         for (int i = 0; i < record.count(); ++i)
@@ -415,7 +428,7 @@ void Connection::runQuery(const QString &statement, Recordset &into)
 Recordset Connection::open(const QString &sql)
 {
     requireOpen();
-    noteStatement(sql);
+    logStatement(sql);
     const QStringList statements = adapt(sql);
     if (statements.isEmpty())
         throw DbError(QStringLiteral("命令文本为空。"));
@@ -432,21 +445,35 @@ EditableRecordset Connection::openEditable(const QString &sql)
     const QString table = tableOfSelect(sql);
     if (table.isEmpty())
         throw DbError(QStringLiteral("无法确定可更新记录集的表：%1").arg(sql));
-    noteStatement(sql);
+    logStatement(sql);
     const QStringList statements = adapt(sql);
     if (statements.size() != 1)
         throw DbError(QStringLiteral("可更新记录集只能基于一条查询。"));
     EditableRecordset result;
-    runQuery(statements.first(), result);
+    // Only the columns now; the rows when one is first read (often never: a window
+    // that opens the recordset to add a row reads none, however large the table).
+    runQuery(statements.first(), result, Reading::ColumnsOnly);
     result.m_connection = this;
     result.m_connectionLife = m_life;
     result.m_table = table;
+    result.setPendingStatement(statements.first());
     return result;
+}
+
+void Connection::readPendingRows(EditableRecordset &into)
+{
+    requireOpen();
+    const QString statement = into.m_pendingStatement;
+    into.m_rows.clear();
+    into.m_current = 0;
+    runQuery(statement, into, Reading::PendingRows);
+    into.setPendingStatement(QString());
 }
 
 void Connection::runStatements(const QStringList &statements)
 {
     for (const QString &statement : statements) {
+        countStatement(statement);
         QSqlQuery query(database());
         if (!query.exec(statement))
             throw errorFrom(query.lastError());
@@ -456,20 +483,16 @@ void Connection::runStatements(const QStringList &statements)
 void Connection::execute(const QString &sql)
 {
     requireOpen();
-    noteStatement(sql);
+    logStatement(sql);
     const QStringList statements = adapt(sql);
-    const bool ownTransaction = !m_inTransaction && statements.size() > 1;
-    if (ownTransaction)
-        begin();
-    try {
+    if (m_inTransaction || statements.size() <= 1) {
         runStatements(statements);
-    } catch (...) {
-        if (ownTransaction)
-            rollback();
-        throw;
+        return;
     }
-    if (ownTransaction)
-        commit();
+    // A batch outside a transaction is written whole or not at all.
+    Transaction batch(*this);
+    runStatements(statements);
+    batch.commit();
 }
 
 void Connection::executeNative(const QString &sql)
@@ -611,7 +634,9 @@ QVariant Connection::insertRow(const QString &table, const QStringList &columns,
     for (const QVariant &v : values)
         rendered << renderForLog(v);
     const QString columnList = columns.join(QStringLiteral(", "));
-    noteStatement(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(table, columnList, rendered.join(QStringLiteral(", "))));
+    const QString logged = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(table, columnList, rendered.join(QStringLiteral(", ")));
+    logStatement(logged);
+    countStatement(logged);
 
     QStringList marks;
     for (int i = 0; i < columns.size(); ++i)
@@ -648,7 +673,9 @@ void Connection::updateRow(const QString &table, const QVariant &id, const QStri
         assignments << columns[i] + QStringLiteral(" = ?");
         rendered << columns[i] + QStringLiteral(" = ") + renderForLog(values[i]);
     }
-    noteStatement(QStringLiteral("UPDATE %1 SET %2 WHERE ID = %3").arg(table, rendered.join(QStringLiteral(", ")), renderForLog(id)));
+    const QString logged = QStringLiteral("UPDATE %1 SET %2 WHERE ID = %3").arg(table, rendered.join(QStringLiteral(", ")), renderForLog(id));
+    logStatement(logged);
+    countStatement(logged);
     QSqlQuery query(database());
     if (!query.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE ID = ?").arg(table, assignments.join(QStringLiteral(", ")))))
         throw errorFrom(query.lastError());

@@ -69,7 +69,8 @@ public:
     void setStatementLogging(bool on) { m_logging = on; }
     QStringList statementLog() const { return m_log; }
     void clearStatementLog() { m_log.clear(); }
-    // The n-th statement sent from now on (1 = the next) fails; 0 turns it off.
+    // The n-th statement sent from now on (1 = the next) fails; 0 turns it off. Each
+    // statement of a batch counts, so statement k of a batch can be made to fail.
     void failAtStatement(int n) { m_failAt = n; m_sentSinceArmed = 0; }
 
     QSqlDatabase database() const;
@@ -78,9 +79,12 @@ private:
     friend class EditableRecordset;
     static std::unique_ptr<Connection> openSqliteFile(const QString &file, const QString &options);
     void requireOpen() const;
-    void noteStatement(const QString &text);
+    void logStatement(const QString &text);
+    void countStatement(const QString &text);
     QStringList adapt(const QString &sql) const;
-    void runQuery(const QString &statement, Recordset &into);
+    enum class Reading { ColumnsAndRows, ColumnsOnly, PendingRows };
+    void runQuery(const QString &statement, Recordset &into, Reading reading = Reading::ColumnsAndRows);
+    void readPendingRows(EditableRecordset &into);
     void runStatements(const QStringList &statements);
     QVariant insertRow(const QString &table, const QStringList &columns, const std::vector<QVariant> &values);
     void updateRow(const QString &table, const QVariant &id, const QStringList &columns,

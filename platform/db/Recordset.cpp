@@ -13,6 +13,19 @@ void Recordset::moveNext()
         ++m_current;
 }
 
+void EditableRecordset::readPendingRows()
+{
+    if (!m_connection || m_connectionLife.expired())
+        throw DbError(-2146824584, QStringLiteral("对象关闭时，不允许操作。"));
+    m_connection->readPendingRows(*this);
+}
+
+void EditableRecordset::setPendingStatement(const QString &statement)
+{
+    m_pendingStatement = statement;
+    m_rowsPending = !statement.isEmpty();
+}
+
 void Recordset::setColumns(const QStringList &names, const std::vector<QMetaType::Type> &types)
 {
     m_columns = names;
@@ -44,6 +57,7 @@ int Recordset::requireColumn(const QString &name) const
 
 std::vector<QVariant> &Recordset::currentRow()
 {
+    readRowsIfPending();
     if (eof())
         throw DbError(-2146825267, QStringLiteral("BOF 或 EOF 中有一个是“真”，或者当前记录已被删除。"));
     return m_rows[m_current];
@@ -51,6 +65,7 @@ std::vector<QVariant> &Recordset::currentRow()
 
 QVariant Recordset::value(int index) const
 {
+    readRowsIfPending();
     if (eof())
         throw DbError(-2146825267, QStringLiteral("BOF 或 EOF 中有一个是“真”，或者当前记录已被删除。"));
     if (index < 0 || index >= int(m_rows[m_current].size()))
@@ -214,6 +229,8 @@ QDate Recordset::date(const QString &name) const
 
 void EditableRecordset::addNew()
 {
+    // Rows not read yet stay unread: the recordset holds the rows added through it.
+    setPendingStatement(QString());
     m_adding = true;
     m_changedColumns.clear();
     m_changedValues.clear();

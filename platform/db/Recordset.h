@@ -22,12 +22,25 @@ class Recordset
 {
 public:
     Recordset() = default;
+    virtual ~Recordset() = default;
+    Recordset(const Recordset &) = default;
+    Recordset(Recordset &&) = default;
+    Recordset &operator=(const Recordset &) = default;
+    Recordset &operator=(Recordset &&) = default;
 
-    bool eof() const { return m_current >= m_rows.size(); }
+    bool eof() const
+    {
+        readRowsIfPending();
+        return m_current >= m_rows.size();
+    }
     void moveNext();
     // Back to the first row (for windows that read a result twice).
     void moveFirst() { m_current = 0; }
-    int recordCount() const { return int(m_rows.size()); }
+    int recordCount() const
+    {
+        readRowsIfPending();
+        return int(m_rows.size());
+    }
 
     QStringList columnNames() const { return m_columns; }
     // Index of a column, matched without regard to case (as the windows name them); -1 when absent.
@@ -58,6 +71,14 @@ protected:
     void setCurrentIndex(size_t index) { m_current = index; }
     std::vector<QVariant> &currentRow();
     int requireColumn(const QString &name) const;
+    // Rows that are read only when first asked for (an editable recordset's).
+    void readRowsIfPending() const
+    {
+        if (m_rowsPending)
+            const_cast<Recordset *>(this)->readPendingRows();
+    }
+    virtual void readPendingRows() { m_rowsPending = false; }
+    bool m_rowsPending = false;
 
     QStringList m_columns;
     // Column positions by name as written and by name folded to lower case.
@@ -69,7 +90,9 @@ protected:
 };
 
 // A recordset on one table whose rows can be added or edited field by field and
-// saved; the database-assigned ID of an added row is read back on save.
+// saved; the database-assigned ID of an added row is read back on save. Its rows are
+// read when one is first asked for: one opened only to add rows reads none of the
+// table's, and then holds just the rows added through it.
 class EditableRecordset : public Recordset
 {
 public:
@@ -85,7 +108,11 @@ public:
 
 private:
     friend class Connection;
+    void readPendingRows() override;
+    void setPendingStatement(const QString &statement);
+
     Connection *m_connection = nullptr;
+    QString m_pendingStatement;
     std::weak_ptr<int> m_connectionLife;
     QString m_table;
     bool m_adding = false;

@@ -2,6 +2,7 @@
 // batches written whole or not at all, quoting of typed values, the test hooks.
 #include "TestDatabase.h"
 #include "platform/db/SqlText.h"
+#include "platform/db/Transaction.h"
 
 #include <QtTest>
 
@@ -126,6 +127,114 @@ private slots:
         app.update();
         QCOMPARE(database.scalar(QStringLiteral("select 审批日期 from 作废恢复审批")).toString(),
                  QStringLiteral("2026-12-09 08:05:00"));
+    }
+
+    void statementKOfABatchCanBeMadeToFail_data()
+    {
+        QTest::addColumn<int>("failing");
+        QTest::newRow("first") << 1;
+        QTest::newRow("second") << 2;
+        QTest::newRow("third") << 3;
+    }
+
+    void statementKOfABatchCanBeMadeToFail()
+    {
+        QFETCH(int, failing);
+        TestDatabase database;
+        Connection &c = database.install();
+        const QString batch = QStringLiteral("insert into 收款方式列表(收款方式) values('现金') "
+                                             "insert into 收款方式列表(收款方式) values('支票') "
+                                             "insert into 收款方式列表(收款方式) values('转账')");
+        c.failAtStatement(failing);
+        try {
+            c.execute(batch);
+            QFAIL("the injected failure did not come");
+        } catch (const DbError &error) {
+            QVERIFY2(error.description().contains(failing == 1 ? QStringLiteral("现金")
+                                                  : failing == 2 ? QStringLiteral("支票") : QStringLiteral("转账")),
+                     qPrintable(error.description()));
+        }
+        QCOMPARE(database.count(QStringLiteral("收款方式列表")), 0);
+        QVERIFY(!c.inTransaction());
+        // Counting goes on past the batch: the fourth statement is the next one sent.
+        c.failAtStatement(4);
+        c.execute(batch);
+        QVERIFY_THROWS_EXCEPTION(DbError, c.execute(QStringLiteral("insert into 收款方式列表(收款方式) values('汇款')")));
+        QCOMPARE(database.count(QStringLiteral("收款方式列表")), 3);
+    }
+
+    void transactionScopeCommitsOrRollsBack()
+    {
+        TestDatabase database;
+        Connection &c = database.install();
+        try {
+            db::Transaction scope(c);
+            c.execute(QStringLiteral("insert into 收款方式列表(收款方式) values('现金')"));
+            throw DbError(QStringLiteral("中途失败"));
+        } catch (const DbError &) {
+        }
+        QVERIFY(!c.inTransaction());
+        QCOMPARE(database.count(QStringLiteral("收款方式列表")), 0);
+        {
+            db::Transaction scope(c);
+            c.execute(QStringLiteral("insert into 收款方式列表(收款方式) values('支票')"));
+            // Left without commit(): nothing stays.
+        }
+        QCOMPARE(database.count(QStringLiteral("收款方式列表")), 0);
+        {
+            db::Transaction scope(c);
+            c.execute(QStringLiteral("insert into 收款方式列表(收款方式) values('转账')"));
+            scope.commit();
+        }
+        QCOMPARE(database.count(QStringLiteral("收款方式列表")), 1);
+        QVERIFY(!c.inTransaction());
+    }
+
+    void exclusiveTransactionHoldsOffOtherWriters()
+    {
+        TestDatabase database;
+        Connection &c = database.install();
+        auto other = Connection::openSqlite(database.path(), 0);
+        {
+            db::Transaction scope(c, QStringLiteral("票据入库:21-2026"));
+            // Held from its start, before it has written anything.
+            try {
+                other->execute(QStringLiteral("insert into 收款方式列表(收款方式) values('现金')"));
+                QFAIL("another connection wrote during an exclusive transaction");
+            } catch (const DbError &error) {
+                QVERIFY2(error.description().contains(QStringLiteral("锁定")), qPrintable(error.description()));
+            }
+            c.execute(QStringLiteral("insert into 收款方式列表(收款方式) values('支票')"));
+            scope.commit();
+        }
+        other->execute(QStringLiteral("insert into 收款方式列表(收款方式) values('现金')"));
+        QCOMPARE(database.count(QStringLiteral("收款方式列表")), 2);
+    }
+
+    void editableRecordsetReadsItsRowsWhenFirstAsked()
+    {
+        TestDatabase database;
+        Connection &c = database.install();
+        database.insert(QStringLiteral("收款方式列表"), {{QStringLiteral("收款方式"), QStringLiteral("现金")}});
+        auto rs = c.openEditable(QStringLiteral("select * from 收款方式列表 where 1=1"));
+        // Rows written after opening are there at the first read: none were read before.
+        database.insert(QStringLiteral("收款方式列表"), {{QStringLiteral("收款方式"), QStringLiteral("支票")}});
+        QCOMPARE(rs.recordCount(), 2);
+        QCOMPARE(rs.text(QStringLiteral("收款方式")), QStringLiteral("现金"));
+        rs.moveNext();
+        QCOMPARE(rs.text(QStringLiteral("收款方式")), QStringLiteral("支票"));
+
+        // Opened only to add: the table's rows are never read, the added row is current.
+        c.clearStatementLog();
+        auto adding = c.openEditable(QStringLiteral("select * from 收款方式列表 where 1=1"));
+        adding.addNew();
+        adding.setValue(QStringLiteral("收款方式"), QStringLiteral("转账"));
+        adding.update();
+        QCOMPARE(adding.recordCount(), 1);
+        QCOMPARE(adding.text(QStringLiteral("收款方式")), QStringLiteral("转账"));
+        QCOMPARE(database.count(QStringLiteral("收款方式列表")), 3);
+        QCOMPARE(c.statementLog().size(), 2); // the open and the insert
+        QVERIFY(adding.hasColumn(QStringLiteral("收款方式")));
     }
 
     void editableRecordsetOutlivingItsConnectionFailsCleanly()
