@@ -1153,8 +1153,9 @@ Tokens joinedWithAnd(const Tokens &tokens, const std::vector<Positions> &conditi
     return out;
 }
 
-// A HAVING clause already looked at: hidden from the search until the pass ends.
-const QString SeenHaving = QStringLiteral("\x01HAVING");
+// A HAVING already looked at is hidden from the search until the pass ends: its text
+// behind this mark.
+const QChar SeenMark(0x01);
 
 // Moves the movable conditions of the HAVING clause at h; returns whether any moved.
 bool moveHavingConditions(Tokens &tokens, size_t h)
@@ -1176,7 +1177,8 @@ bool moveHavingConditions(Tokens &tokens, size_t h)
             break;
         }
     }
-    if (select == tokens.size() || group == tokens.size() || (where != tokens.size() && where > group))
+    const bool hasWhere = where != tokens.size();
+    if (select == tokens.size() || group == tokens.size() || (hasWhere && where > group))
         return false;
     const size_t by = nextSignificant(tokens, group);
     if (by >= h || !isWord(tokens[by], "by"))
@@ -1236,19 +1238,22 @@ bool moveHavingConditions(Tokens &tokens, size_t h)
     // From the end backwards, so that the positions found stay valid.
     Tokens having;
     if (!kept.empty()) {
-        having.push_back({Kind::Raw, SeenHaving});
+        having.push_back({Kind::Space, QStringLiteral(" ")});
+        having.push_back({Kind::Raw, SeenMark + tokens[h].text.mid(1)});
         having.push_back({Kind::Space, QStringLiteral(" ")});
         const Tokens rest = joinedWithAnd(tokens, kept);
         having.insert(having.end(), rest.begin(), rest.end());
     }
-    having.push_back({Kind::Space, QStringLiteral(" ")});
+    if (end < tokens.size() && !isPunct(tokens[end], ")") && tokens[end].kind != Kind::Space)
+        having.push_back({Kind::Space, QStringLiteral(" ")});
     const Tokens conditions = joinedWithAnd(tokens, moved);
-    tokens.erase(tokens.begin() + h, tokens.begin() + end);
-    tokens.insert(tokens.begin() + h, having.begin(), having.end());
+    const size_t from = tokens[h - 1].kind == Kind::Space ? h - 1 : h;
+    tokens.erase(tokens.begin() + from, tokens.begin() + end);
+    tokens.insert(tokens.begin() + from, having.begin(), having.end());
 
     const size_t beforeGroup = tokens[group - 1].kind == Kind::Space ? group - 1 : group;
     Tokens added;
-    if (where != tokens.size()) {
+    if (hasWhere) {
         added = {{Kind::Punct, QStringLiteral(")")}, {Kind::Space, QStringLiteral(" ")}, {Kind::Word, QStringLiteral("AND")},
                  {Kind::Space, QStringLiteral(" ")}};
     } else {
@@ -1258,7 +1263,7 @@ bool moveHavingConditions(Tokens &tokens, size_t h)
     if (beforeGroup == group)
         added.push_back({Kind::Space, QStringLiteral(" ")});
     tokens.insert(tokens.begin() + beforeGroup, added.begin(), added.end());
-    if (where != tokens.size()) {
+    if (hasWhere) {
         const size_t after = where + 1;
         if (after < tokens.size() && tokens[after].kind == Kind::Space)
             tokens.insert(tokens.begin() + after + 1, Token{Kind::Punct, QStringLiteral("(")});
@@ -1276,15 +1281,15 @@ void moveGroupConditionsToWhere(Tokens &tokens)
         for (size_t i = tokens.size(); i-- > 0;) {
             if (!isWord(tokens[i], "having"))
                 continue;
-            tokens[i] = Token{Kind::Raw, SeenHaving};
+            tokens[i] = Token{Kind::Raw, SeenMark + tokens[i].text};
             moveHavingConditions(tokens, i);
             again = true;
             break;
         }
     }
     for (Token &t : tokens)
-        if (t.kind == Kind::Raw && t.text == SeenHaving)
-            t = Token{Kind::Word, QStringLiteral("HAVING")};
+        if (t.kind == Kind::Raw && t.text.startsWith(SeenMark))
+            t = Token{Kind::Word, t.text.mid(1)};
 }
 
 // ---------------------------------------------------------------- UPDATE ... FROM
