@@ -13,6 +13,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include <sqlite3.h>
 #include <sql.h>
 #include <sqlext.h>
 
@@ -394,6 +395,10 @@ void Connection::runQuery(const QString &statement, Recordset &into, Reading rea
     if (reading != Reading::PendingRows)
         countStatement(statement);
     const bool readRows = reading != Reading::ColumnsOnly;
+    if (sqlite3 *handle = sqliteHandle()) {
+        readSqlite(handle, statement, into, readRows);
+        return;
+    }
     QSqlQuery query(database());
     query.setForwardOnly(true);
     if (!query.exec(statement))
@@ -423,6 +428,93 @@ void Connection::runQuery(const QString &statement, Recordset &into, Reading rea
     }
     if (query.lastError().isValid())
         throw errorFrom(query.lastError());
+}
+
+sqlite3 *Connection::sqliteHandle() const
+{
+    if (m_dialect != Dialect::Sqlite)
+        return nullptr;
+    const QVariant handle = database().driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(handle.constData());
+}
+
+namespace {
+
+// The type a column's declaration gives, as Qt's SQLite driver reads it: the windows
+// show a flag column's values as "True" / "False".
+QMetaType::Type declaredType(const char *declaration)
+{
+    const QByteArray type = QByteArray(declaration ? declaration : "").toLower();
+    if (type == "integer" || type == "int")
+        return QMetaType::LongLong;
+    if (type == "boolean" || type == "bool")
+        return QMetaType::Bool;
+    if (type == "double" || type == "float" || type == "real" || type.startsWith("numeric"))
+        return QMetaType::Double;
+    if (type == "blob")
+        return QMetaType::QByteArray;
+    return QMetaType::QString;
+}
+
+DbError sqliteError(sqlite3 *handle, int resultCode)
+{
+    const int code = sqlite3_extended_errcode(handle) ? sqlite3_extended_errcode(handle) : resultCode;
+    const QString text = QString::fromUtf8(sqlite3_errmsg(handle));
+    return DbError(code, withMeaning(sqliteFailureMeaning(code), text));
+}
+
+} // namespace
+
+// Reading straight from SQLite: each value becomes a QVariant once, texts decoded from
+// UTF-8 by Qt, with none of the copies of Qt's SQL layer in between.
+void Connection::readSqlite(sqlite3 *handle, const QString &statement, Recordset &into, bool readRows)
+{
+    const QByteArray text = statement.toUtf8();
+    sqlite3_stmt *prepared = nullptr;
+    int rc = sqlite3_prepare_v2(handle, text.constData(), int(text.size()), &prepared, nullptr);
+    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> owner(prepared, sqlite3_finalize);
+    if (rc != SQLITE_OK)
+        throw sqliteError(handle, rc);
+    if (!prepared)
+        throw DbError(QStringLiteral("命令文本为空。"));
+    const int count = sqlite3_column_count(prepared);
+    QStringList names;
+    std::vector<QMetaType::Type> types;
+    for (int i = 0; i < count; ++i) {
+        names << QString::fromUtf8(sqlite3_column_name(prepared, i));
+        types.push_back(declaredType(sqlite3_column_decltype(prepared, i)));
+    }
+    into.setColumns(names, types);
+    if (!readRows)
+        return;
+    while ((rc = sqlite3_step(prepared)) == SQLITE_ROW) {
+        QVariant *row = into.newRow();
+        for (int i = 0; i < count; ++i) {
+            switch (sqlite3_column_type(prepared, i)) {
+            case SQLITE_INTEGER:
+                row[i] = QVariant(qlonglong(sqlite3_column_int64(prepared, i)));
+                break;
+            case SQLITE_FLOAT:
+                row[i] = QVariant(sqlite3_column_double(prepared, i));
+                break;
+            case SQLITE_NULL:
+                break;
+            case SQLITE_BLOB:
+                row[i] = QVariant(QByteArray(static_cast<const char *>(sqlite3_column_blob(prepared, i)),
+                                             sqlite3_column_bytes(prepared, i)));
+                break;
+            default: {
+                const auto *utf8 = reinterpret_cast<const char *>(sqlite3_column_text(prepared, i));
+                row[i] = QVariant(QString::fromUtf8(utf8, sqlite3_column_bytes(prepared, i)));
+                break;
+            }
+            }
+        }
+    }
+    if (rc != SQLITE_DONE)
+        throw sqliteError(handle, rc);
 }
 
 Recordset Connection::open(const QString &sql)
@@ -464,8 +556,7 @@ void Connection::readPendingRows(EditableRecordset &into)
 {
     requireOpen();
     const QString statement = into.m_pendingStatement;
-    into.m_rows.clear();
-    into.m_current = 0;
+    into.clearRows();
     runQuery(statement, into, Reading::PendingRows);
     into.setPendingStatement(QString());
 }

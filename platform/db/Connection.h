@@ -9,6 +9,8 @@
 
 #include <memory>
 
+struct sqlite3;
+
 namespace db {
 
 // The one database connection of the program, shaped like the data-access layer
@@ -85,6 +87,9 @@ private:
     enum class Reading { ColumnsAndRows, ColumnsOnly, PendingRows };
     void runQuery(const QString &statement, Recordset &into, Reading reading = Reading::ColumnsAndRows);
     void readPendingRows(EditableRecordset &into);
+    // The SQLite handle under the connection; null on SQL Server.
+    sqlite3 *sqliteHandle() const;
+    void readSqlite(sqlite3 *handle, const QString &statement, Recordset &into, bool readRows);
     void runStatements(const QStringList &statements);
     QVariant insertRow(const QString &table, const QStringList &columns, const std::vector<QVariant> &values);
     void updateRow(const QString &table, const QVariant &id, const QStringList &columns,

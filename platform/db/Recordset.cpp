@@ -30,21 +30,21 @@ void Recordset::setColumns(const QStringList &names, const std::vector<QMetaType
 {
     m_columns = names;
     m_types = types;
-    m_exactIndex.clear();
-    m_foldedIndex.clear();
-    // The first of two equally named columns is the one a name finds.
-    for (int i = names.size() - 1; i >= 0; --i) {
-        m_exactIndex.insert(names[i], i);
-        m_foldedIndex.insert(names[i].toCaseFolded(), i);
-    }
 }
 
+// A window asks for a dozen columns by name for each of many rows. Comparing the
+// name with the few column names, length first, is cheaper than hashing it; the first
+// of two equally named columns is the one found.
 int Recordset::columnIndex(const QString &name) const
 {
-    const auto exact = m_exactIndex.constFind(name);
-    if (exact != m_exactIndex.constEnd())
-        return *exact;
-    return m_foldedIndex.value(name.toCaseFolded(), -1);
+    const qsizetype length = name.size();
+    for (int i = 0; i < m_columns.size(); ++i)
+        if (m_columns[i].size() == length && QStringView(m_columns[i]) == QStringView(name))
+            return i;
+    for (int i = 0; i < m_columns.size(); ++i)
+        if (m_columns[i].compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
 }
 
 int Recordset::requireColumn(const QString &name) const
@@ -55,22 +55,49 @@ int Recordset::requireColumn(const QString &name) const
     return index;
 }
 
-std::vector<QVariant> &Recordset::currentRow()
+QVariant *Recordset::currentRow()
 {
     readRowsIfPending();
     if (eof())
         throw DbError(-2146825267, QStringLiteral("BOF 或 EOF 中有一个是“真”，或者当前记录已被删除。"));
-    return m_rows[m_current];
+    return m_cells.data() + m_current * size_t(m_columns.size());
+}
+
+void Recordset::appendRow(std::vector<QVariant> row)
+{
+    QVariant *cells = newRow();
+    for (size_t i = 0; i < row.size() && i < size_t(m_columns.size()); ++i)
+        cells[i] = std::move(row[i]);
+}
+
+QVariant *Recordset::newRow()
+{
+    const size_t width = size_t(m_columns.size());
+    m_cells.resize(m_cells.size() + width);
+    ++m_rowCount;
+    return m_cells.data() + (m_rowCount - 1) * width;
+}
+
+void Recordset::clearRows()
+{
+    m_cells.clear();
+    m_rowCount = 0;
+    m_current = 0;
+}
+
+const QVariant &Recordset::cell(int index) const
+{
+    readRowsIfPending();
+    if (eof())
+        throw DbError(-2146825267, QStringLiteral("BOF 或 EOF 中有一个是“真”，或者当前记录已被删除。"));
+    if (index < 0 || index >= int(m_columns.size()))
+        throw DbError(-2146825023, QStringLiteral("在对应所需名称或序数的集合中，未找到项目：%1").arg(index));
+    return m_cells[m_current * size_t(m_columns.size()) + size_t(index)];
 }
 
 QVariant Recordset::value(int index) const
 {
-    readRowsIfPending();
-    if (eof())
-        throw DbError(-2146825267, QStringLiteral("BOF 或 EOF 中有一个是“真”，或者当前记录已被删除。"));
-    if (index < 0 || index >= int(m_rows[m_current].size()))
-        throw DbError(-2146825023, QStringLiteral("在对应所需名称或序数的集合中，未找到项目：%1").arg(index));
-    return m_rows[m_current][index];
+    return cell(index);
 }
 
 QVariant Recordset::value(const QString &name) const
@@ -80,12 +107,12 @@ QVariant Recordset::value(const QString &name) const
 
 bool Recordset::isNull(const QString &name) const
 {
-    return value(name).isNull();
+    return cell(requireColumn(name)).isNull();
 }
 
 QString Recordset::text(int index) const
 {
-    const QVariant v = value(index);
+    const QVariant &v = cell(index);
     if (v.isNull())
         return QString();
     const QMetaType::Type declared = index < int(m_types.size()) ? m_types[index] : QMetaType::UnknownType;
@@ -113,13 +140,13 @@ QString Recordset::text(const QString &name) const
 double Recordset::number(const QString &name) const
 {
     bool ok = false;
-    const double n = value(name).toDouble(&ok);
+    const double n = cell(requireColumn(name)).toDouble(&ok);
     return ok ? n : 0.0;
 }
 
 bool Recordset::flag(const QString &name) const
 {
-    const QVariant v = value(name);
+    const QVariant &v = cell(requireColumn(name));
     if (v.isNull())
         return false;
     if (v.typeId() == QMetaType::QString) {
@@ -199,7 +226,7 @@ std::optional<StoredDateTime> parseStoredDateTime(const QString &text)
 
 QDateTime Recordset::dateTime(const QString &name) const
 {
-    const QVariant v = value(name);
+    const QVariant &v = cell(requireColumn(name));
     if (v.isNull())
         return QDateTime();
     if (v.typeId() == QMetaType::QDateTime)
@@ -214,7 +241,7 @@ QDateTime Recordset::dateTime(const QString &name) const
 
 QDate Recordset::date(const QString &name) const
 {
-    const QVariant v = value(name);
+    const QVariant &v = cell(requireColumn(name));
     if (v.isNull())
         return QDate();
     if (v.typeId() == QMetaType::QDateTime)
@@ -265,11 +292,11 @@ void EditableRecordset::update()
         const int idColumn = columnIndex(QStringLiteral("ID"));
         if (idColumn >= 0)
             row[idColumn] = id;
-        m_rows.push_back(std::move(row));
-        m_current = m_rows.size() - 1;
+        appendRow(std::move(row));
+        m_current = m_rowCount - 1;
         m_adding = false;
     } else {
-        std::vector<QVariant> &row = currentRow();
+        QVariant *row = currentRow();
         const int idColumn = requireColumn(QStringLiteral("ID"));
         if (!m_changedColumns.isEmpty())
             m_connection->updateRow(m_table, row[idColumn], m_changedColumns, m_changedValues);

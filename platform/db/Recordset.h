@@ -2,7 +2,6 @@
 
 #include <QDate>
 #include <QDateTime>
-#include <QHash>
 #include <QMetaType>
 #include <QString>
 #include <QStringList>
@@ -31,7 +30,7 @@ public:
     bool eof() const
     {
         readRowsIfPending();
-        return m_current >= m_rows.size();
+        return m_current >= m_rowCount;
     }
     void moveNext();
     // Back to the first row (for windows that read a result twice).
@@ -39,7 +38,7 @@ public:
     int recordCount() const
     {
         readRowsIfPending();
-        return int(m_rows.size());
+        return int(m_rowCount);
     }
 
     QStringList columnNames() const { return m_columns; }
@@ -66,11 +65,17 @@ public:
 protected:
     friend class Connection;
     void setColumns(const QStringList &names, const std::vector<QMetaType::Type> &types);
-    void appendRow(std::vector<QVariant> row) { m_rows.push_back(std::move(row)); }
+    void appendRow(std::vector<QVariant> row);
+    // A new last row of empty values, one per column, to be filled in place.
+    QVariant *newRow();
+    void clearRows();
     size_t currentIndex() const { return m_current; }
     void setCurrentIndex(size_t index) { m_current = index; }
-    std::vector<QVariant> &currentRow();
+    // The values of the current row, one per column.
+    QVariant *currentRow();
     int requireColumn(const QString &name) const;
+    // The value of a column of the current row, without a copy.
+    const QVariant &cell(int index) const;
     // Rows that are read only when first asked for (an editable recordset's).
     void readRowsIfPending() const
     {
@@ -81,11 +86,10 @@ protected:
     bool m_rowsPending = false;
 
     QStringList m_columns;
-    // Column positions by name as written and by name folded to lower case.
-    QHash<QString, int> m_exactIndex;
-    QHash<QString, int> m_foldedIndex;
     std::vector<QMetaType::Type> m_types;
-    std::vector<std::vector<QVariant>> m_rows;
+    // The rows one after the other, a value per column: one block for the whole result.
+    std::vector<QVariant> m_cells;
+    size_t m_rowCount = 0;
     size_t m_current = 0;
 };
 
