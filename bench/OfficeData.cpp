@@ -953,6 +953,12 @@ QString queryPlan(sqlite3 *db, const QString &sql)
     return lines.join(QLatin1Char('\n'));
 }
 
+int runsArgument(const QStringList &arguments, int fallback)
+{
+    const qsizetype at = arguments.indexOf(QStringLiteral("--runs"));
+    return at > 0 && at + 1 < arguments.size() ? qMax(1, arguments[at + 1].toInt()) : fallback;
+}
+
 double median(std::vector<double> values)
 {
     if (values.empty())

@@ -64,6 +64,9 @@ QString queryPlan(sqlite3 *db, const QString &sql);
 
 double median(std::vector<double> values);
 
+// The number after "--runs" on a benchmark's command line (at least 1), or `fallback`.
+int runsArgument(const QStringList &arguments, int fallback);
+
 inline double msSince(std::chrono::steady_clock::time_point start)
 {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();

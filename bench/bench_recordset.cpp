@@ -70,10 +70,8 @@ Timing throughSqlite(sqlite3 *db, const QString &adapted)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    int runs = 7;
     const QStringList args = app.arguments();
-    if (const int at = int(args.indexOf(QStringLiteral("--runs"))); at > 0 && at + 1 < args.size())
-        runs = qMax(1, args[at + 1].toInt());
+    const int runs = bench::runsArgument(args, 7);
 
     const QString file = bench::cachedOfficeDatabase();
     const bench::OfficeFacts &facts = bench::officeFacts();

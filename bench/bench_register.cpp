@@ -192,10 +192,8 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
-    int runs = 9;
     const QStringList args = app.arguments();
-    if (const int at = int(args.indexOf(QStringLiteral("--runs"))); at > 0 && at + 1 < args.size())
-        runs = qMax(1, args[at + 1].toInt());
+    const int runs = bench::runsArgument(args, 9);
     const bool onlyBig = args.contains(QStringLiteral("--only")) && args.contains(QStringLiteral("big"));
 
     const QString copy = prepareCopy(runs);

@@ -52,10 +52,8 @@ double timeOpen(db::Connection &connection, const QString &sql, int *rows)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    int runs = 7;
     const QStringList args = app.arguments();
-    if (const int at = int(args.indexOf(QStringLiteral("--runs"))); at > 0 && at + 1 < args.size())
-        runs = qMax(1, args[at + 1].toInt());
+    const int runs = bench::runsArgument(args, 7);
 
     const QString rtrimFile = bench::cachedOfficeDatabase();
     const QString binaryFile = bench::cachedBinaryCopy();

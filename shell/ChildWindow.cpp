@@ -1,23 +1,18 @@
 #include "shell/ChildWindow.h"
 
-#include "platform/db/DbError.h"
-#include "shell/Module1.h"
+#include "shell/Handlers.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
 namespace {
 
-// A database error that a window's own handler did not report is reported here, so
-// that it never travels through Qt's event dispatch.
+// An error that a window's own handler did not report is reported here, so that it
+// never travels through Qt's event dispatch.
 template <typename Handler>
 void reportingErrors(Handler handler)
 {
-    try {
-        handler();
-    } catch (const db::DbError &error) {
-        ShowInfo(errorReportText(error));
-    }
+    runReportingErrors(handler, ErrorReport::ShortText);
 }
 
 } // namespace

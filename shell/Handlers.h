@@ -9,20 +9,29 @@
 #include <functional>
 #include <type_traits>
 
-// Runs a handler; a database error it does not handle itself is reported in the
-// two-line error box and the program goes on. Any other exception is reported the
-// same way: nothing a handler throws may travel through Qt's event dispatch, which
-// would end the program.
+// How an error that escaped is shown: the two-line error box (handlers), or the short
+// report "{number} {description}" through ShowInfo (a window's loading, activation and
+// resizing, and the making of a window).
+enum class ErrorReport { ErrorBox, ShortText };
+
+// Runs a handler; a database error it does not handle itself is reported and the
+// program goes on. Any other exception is reported the same way: nothing a handler
+// throws may travel through Qt's event dispatch, which would end the program.
 template <typename Handler>
-void runReportingErrors(Handler &&handler)
+void runReportingErrors(Handler &&handler, ErrorReport report = ErrorReport::ErrorBox)
 {
+    auto show = [report](const db::DbError &error) {
+        if (report == ErrorReport::ShortText)
+            ShowInfo(errorReportText(error));
+        else
+            ShowErrorBox(error.number(), error.description(), MessageBoxes::Icon::Critical, QString());
+    };
     try {
         std::invoke(std::forward<Handler>(handler));
     } catch (const db::DbError &error) {
-        ShowErrorBox(error.number(), error.description(), MessageBoxes::Icon::Critical, QString());
+        show(error);
     } catch (const std::exception &error) {
-        ShowErrorBox(db::DbError::GenericFailure, QString::fromLocal8Bit(error.what()), MessageBoxes::Icon::Critical,
-                     QString());
+        show(db::DbError(QString::fromLocal8Bit(error.what())));
     }
 }
 

@@ -224,11 +224,7 @@ QWidget *MDIForm1::openEntryWindow(const QString &entryName)
     }
 
     QWidget *widget = nullptr;
-    try {
-        widget = window->create();
-    } catch (const db::DbError &error) {
-        ShowInfo(errorReportText(error));
-    }
+    runReportingErrors([&] { widget = window->create(); }, ErrorReport::ShortText);
     if (!widget)
         return nullptr;
     widget->setAttribute(Qt::WA_DeleteOnClose);

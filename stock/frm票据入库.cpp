@@ -445,23 +445,17 @@ frm票据入库::RegistrationResult frm票据入库::registerInTransaction(const
 // What the window shows once the transaction has ended.
 bool frm票据入库::finishRegistration(const RegistrationResult &result, const QString &bookNumber, const QString &number)
 {
-    switch (result.kind) {
-    case RegistrationResult::NewBook:
-        addGridRowForBook(result.newBook);
-        // The entry reopens at once for the next number.
-        Command1->setText(QStringLiteral("新增"));
-        Command1->setEnabled(true);
-        Command1_Click();
-        return true;
-    case RegistrationResult::Duplicate:
+    if (result.kind == RegistrationResult::Duplicate) {
         ShowInfo(QStringLiteral("票据本 %1 中已有编号为 %2 的票据，不能重复录入！").arg(bookNumber, number));
         Text3->setFocus();
         return false;
-    case RegistrationResult::AddedToBook:
-        break;
     }
     Command1->setText(QStringLiteral("新增"));
     Command1->setEnabled(true);
+    if (result.kind == RegistrationResult::NewBook) {
+        addGridRowForBook(result.newBook);
+        Command1_Click(); // the entry reopens at once for the next number
+    }
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "platform/db/Connection.h"
 
+#include "platform/db/SqlText.h"
 #include "platform/db/TsqlAdapter.h"
 #include "platform/db/Transaction.h"
 
@@ -307,7 +308,6 @@ std::unique_ptr<Connection> Connection::openSqlite(const QString &file, int busy
     if (file.isEmpty() || !QFileInfo(file).isFile())
         throw DbError(QStringLiteral("数据库文件不存在：%1").arg(file));
     auto connection = openSqliteFile(file, QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(qMax(0, busyTimeoutSeconds) * 1000));
-    connection->m_busyTimeoutMs = qMax(0, busyTimeoutSeconds) * 1000;
     connection->executeNative(QStringLiteral("PRAGMA foreign_keys = ON"));
     return connection;
 }
@@ -620,8 +620,7 @@ void Connection::beginExclusive(const QString &resource)
     }
     begin();
     const int waitMs = m_busyTimeoutMs > 0 ? m_busyTimeoutMs : 15000;
-    QString name = resource.left(255);
-    name.replace(QLatin1Char('\''), QStringLiteral("''"));
+    const QString name = sqlValue(resource.left(255));
     QSqlQuery query(database());
     const bool sent = query.exec(QStringLiteral("SET NOCOUNT ON; DECLARE @result int; "
                                                 "EXEC @result = sp_getapplock @Resource = N'%1', @LockMode = 'Exclusive', "

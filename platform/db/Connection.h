@@ -105,7 +105,7 @@ private:
     bool m_inTransaction = false;
     // An exclusive SQLite transaction is begun and ended by statements of our own.
     bool m_sqliteOwnTransaction = false;
-    int m_busyTimeoutMs = 0;
+    int m_busyTimeoutMs = 0; // how long SQL Server's application lock is waited for
     bool m_logging = false;
     QStringList m_log;
     int m_failAt = 0;

@@ -94,13 +94,7 @@ private:
         return true;
     }
 
-    bool mainWindowShown()
-    {
-        if (qEnvironmentVariableIsSet("TESSALINE_DRIVE_DEBUG"))
-            for (QWidget *w : QApplication::topLevelWidgets())
-                std::fprintf(stderr, "top: %s %s %d\n", w->metaObject()->className(), qPrintable(w->objectName()), w->isVisible());
-        return topLevel("MDIForm1") != nullptr;
-    }
+    bool mainWindowShown() { return topLevel("MDIForm1") != nullptr; }
 
     bool trigger(const char *entry)
     {
