@@ -4,6 +4,7 @@
 #include "shell/WindowRegistry.h"
 #include "shell/frmLogin.h"
 #include "stock/frm票据入库.h"
+#include "usage/frm票据核销.h"
 
 #include <QApplication>
 #include <QFont>
@@ -26,6 +27,7 @@ void registerWindows()
 {
     using Placement = WindowEntry::Placement;
     registerWindow({QStringLiteral("全电票入库"), [] { return new frm票据入库; }, Placement::MaximizedChild});
+    registerWindow({QStringLiteral("票据使用情况查询"), [] { return new frm票据核销; }, Placement::MaximizedChild});
 }
 
 // Everything after the program name is the launcher's operator identity, read before
