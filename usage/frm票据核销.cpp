@@ -256,6 +256,10 @@ void frm票据核销::Form_Resize()
     const int barHeight = Twips::fromPixels(Picture2->height());
     StatusBar2->setGeometry(Twips::rect(0, height - statusHeight, width, statusHeight));
     Picture2->setGeometry(Twips::rect(0, height - statusHeight - barHeight, width, barHeight));
+    // "退出" keeps its distance from the right edge, as at the design size.
+    const int exitLeft = width - (12795 - 11340);
+    if (exitLeft > 0)
+        Command4->move(Twips::toPixels(exitLeft), Command4->y());
 
     // Each rule stands alone; one whose result makes no sense (a window made very
     // small or minimised) is skipped.

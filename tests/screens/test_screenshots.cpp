@@ -9,7 +9,10 @@
 #include "shell/Program.h"
 #include "shell/WindowRegistry.h"
 #include "shell/frmLogin.h"
+#include "platform/ui/FlexGrid.h"
 #include "stock/frm票据入库.h"
+#include "usage/frm票据明细.h"
+#include "usage/frm票据核销.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -71,6 +74,7 @@ private slots:
         setProgramFolderForTests(QStringLiteral(TESSALINE_APP_FOLDER));
         setClockForTests(QDateTime(QDate(2026, 12, 9), QTime(10, 30)));
         registerWindow({QStringLiteral("全电票入库"), [] { return new frm票据入库; }, WindowEntry::Placement::MaximizedChild});
+        registerWindow({QStringLiteral("票据使用情况查询"), [] { return new frm票据核销; }, WindowEntry::Placement::MaximizedChild});
         MessageBoxes::startScripting();
     }
 
@@ -123,6 +127,34 @@ private slots:
         window->Command2_Click();
         QApplication::processEvents();
         save(main->grab().toImage(), QStringLiteral("stock_in.png"));
+        window->Command4_Click();
+    }
+
+    // The books of the operator's department, the first one marked, then a book's bills.
+    void usageWindow()
+    {
+        MDIForm1 *main = MDIForm1::existingInstance();
+        auto *window = dynamic_cast<frm票据核销 *>(main->openEntryWindow(QStringLiteral("票据使用情况查询")));
+        QVERIFY(window);
+        QApplication::processEvents();
+        window->Command6_Click();
+        QApplication::processEvents();
+        save(main->grab().toImage(), QStringLiteral("usage_tree.png"));
+        window->TreeView1->setSelectedIndex(1);
+        window->TreeView1_DblClick();
+        QVERIFY(window->MSFlexGrid1->Rows() > 1);
+        window->MSFlexGrid1->setRow(1);
+        window->MSFlexGrid1->setCol(5);
+        window->MSFlexGrid1_Click();
+        QApplication::processEvents();
+        save(main->grab().toImage(), QStringLiteral("usage.png"));
+        window->MSFlexGrid1->setCol(14);
+        window->MSFlexGrid1_Click();
+        auto *details = window->findChild<QDialog *>(QStringLiteral("frm票据明细"));
+        QVERIFY(details);
+        QApplication::processEvents();
+        save(details->grab().toImage(), QStringLiteral("usage_details.png"));
+        details->close();
     }
 };
 

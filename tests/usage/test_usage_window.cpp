@@ -659,6 +659,8 @@ private slots:
         QVERIFY(qAbs(grid->geometry().bottom() + 1 + 2 - frame->y()) <= 1); // 30 twips
         QVERIFY(qAbs(grid->geometry().right() + 1 + 3 - window->width()) <= 1);
         QCOMPARE(frame->width(), grid->width());
+        auto *exit = control<QPushButton>(u"Command4"_s);
+        QVERIFY(qAbs(exit->mapTo(window, QPoint(exit->width(), 0)).x() + 14 - window->width()) <= 1);
         // Too small for the rules: nothing breaks, and it lays out again when enlarged.
         window->resize(120, 90);
         QApplication::processEvents();
