@@ -3,7 +3,9 @@
 #include "shell/Program.h"
 #include "shell/WindowRegistry.h"
 #include "shell/frmLogin.h"
+#include "restore/frm恢复流程设置.h"
 #include "stock/frm票据入库.h"
+#include "usage/frm票据反核销.h"
 #include "usage/frm票据核销.h"
 
 #include <QApplication>
@@ -28,6 +30,8 @@ void registerWindows()
     using Placement = WindowEntry::Placement;
     registerWindow({QStringLiteral("全电票入库"), [] { return new frm票据入库; }, Placement::MaximizedChild});
     registerWindow({QStringLiteral("票据使用情况查询"), [] { return new frm票据核销; }, Placement::MaximizedChild});
+    registerWindow({QStringLiteral("票据反核销"), [] { return new frm票据反核销; }, Placement::Child});
+    registerWindow({QStringLiteral("恢复路径设置"), [] { return new frm恢复流程设置; }, Placement::Child});
 }
 
 // Everything after the program name is the launcher's operator identity, read before

@@ -9,10 +9,11 @@
 #include <functional>
 #include <type_traits>
 
-// How an error that escaped is shown: the two-line error box (handlers), or the short
+// How an error that escaped is shown: the two-line error box (handlers; with the
+// critical icon, or without an icon where a window's reports have none), or the short
 // report "{number} {description}" through ShowInfo (a window's loading, activation and
 // resizing, and the making of a window).
-enum class ErrorReport { ErrorBox, ShortText };
+enum class ErrorReport { ErrorBox, ErrorBoxWithoutIcon, ShortText };
 
 // Runs a handler; a database error it does not handle itself is reported and the
 // program goes on. Any other exception is reported the same way: nothing a handler
@@ -24,7 +25,9 @@ void runReportingErrors(Handler &&handler, ErrorReport report = ErrorReport::Err
         if (report == ErrorReport::ShortText)
             ShowInfo(errorReportText(error));
         else
-            ShowErrorBox(error.number(), error.description(), MessageBoxes::Icon::Critical, QString());
+            ShowErrorBox(error.number(), error.description(),
+                         report == ErrorReport::ErrorBox ? MessageBoxes::Icon::Critical : MessageBoxes::Icon::None,
+                         QString());
     };
     try {
         std::invoke(std::forward<Handler>(handler));
@@ -38,11 +41,13 @@ void runReportingErrors(Handler &&handler, ErrorReport report = ErrorReport::Err
 // Connects a control's signal to a window's handler (a member function) through
 // runReportingErrors. The handler takes the signal's arguments, or fewer of them.
 template <typename Sender, typename Signal, typename Window, typename Handler>
-QMetaObject::Connection connectHandler(Sender *sender, Signal signal, Window *window, Handler handler)
+QMetaObject::Connection connectHandler(Sender *sender, Signal signal, Window *window, Handler handler,
+                                       ErrorReport report = ErrorReport::ErrorBox)
 {
-    return QObject::connect(sender, signal, window, [window, handler](auto &&...arguments)
+    return QObject::connect(sender, signal, window, [window, handler, report](auto &&...arguments)
         requires std::is_invocable_v<Handler, Window *, decltype(arguments)...>
     {
-        runReportingErrors([&] { std::invoke(handler, window, std::forward<decltype(arguments)>(arguments)...); });
+        runReportingErrors([&] { std::invoke(handler, window, std::forward<decltype(arguments)>(arguments)...); },
+                           report);
     });
 }

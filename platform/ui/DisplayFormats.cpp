@@ -15,6 +15,17 @@ QString shortDate(const QDate &date)
     return date.isValid() ? displayLocale().toString(date, QLocale::ShortFormat) : QString();
 }
 
+QDate fromShortDate(const QString &text)
+{
+    const QLocale locale = displayLocale();
+    QDate date = locale.toDate(text, QLocale::ShortFormat);
+    // A short form with a two-digit year reads it in the 1900s; the windows' dates are
+    // of this century.
+    if (date.isValid() && !locale.dateFormat(QLocale::ShortFormat).contains(QStringLiteral("yyyy")) && date.year() < 1950)
+        date = date.addYears(100);
+    return date;
+}
+
 QString shortDateTime(const QDateTime &dateTime)
 {
     return dateTime.isValid() ? displayLocale().toString(dateTime, QLocale::ShortFormat) : QString();

@@ -13,6 +13,8 @@ QLocale displayLocale();
 
 // The system's short date ("2026/12/9" in Chinese), empty for an invalid date.
 QString shortDate(const QDate &date);
+// A date in the system's short form read back; invalid when the text is none.
+QDate fromShortDate(const QString &text);
 // The system's short date and time, empty for an invalid value.
 QString shortDateTime(const QDateTime &dateTime);
 // "YYYY/MM/DD": 2026/12/09.

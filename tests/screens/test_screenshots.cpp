@@ -9,13 +9,17 @@
 #include "shell/Program.h"
 #include "shell/WindowRegistry.h"
 #include "shell/frmLogin.h"
+#include "platform/ui/DropDownList.h"
 #include "platform/ui/FlexGrid.h"
+#include "restore/frm恢复流程设置.h"
 #include "stock/frm票据入库.h"
 #include "usage/frm票据明细.h"
+#include "usage/frm票据反核销.h"
 #include "usage/frm票据核销.h"
 
 #include <QAction>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
@@ -75,6 +79,8 @@ private slots:
         setClockForTests(QDateTime(QDate(2026, 12, 9), QTime(10, 30)));
         registerWindow({QStringLiteral("全电票入库"), [] { return new frm票据入库; }, WindowEntry::Placement::MaximizedChild});
         registerWindow({QStringLiteral("票据使用情况查询"), [] { return new frm票据核销; }, WindowEntry::Placement::MaximizedChild});
+        registerWindow({QStringLiteral("票据反核销"), [] { return new frm票据反核销; }, WindowEntry::Placement::Child});
+        registerWindow({QStringLiteral("恢复路径设置"), [] { return new frm恢复流程设置; }, WindowEntry::Placement::Child});
         MessageBoxes::startScripting();
     }
 
@@ -155,6 +161,45 @@ private slots:
         QApplication::processEvents();
         save(details->grab().toImage(), QStringLiteral("usage_details.png"));
         details->close();
+        window->Command4_Click();
+    }
+
+    // The reverse write-off window after a book was looked up.
+    void reverseWriteOffWindow()
+    {
+        MDIForm1 *main = MDIForm1::existingInstance();
+        auto *window = dynamic_cast<frm票据反核销 *>(main->openEntryWindow(QStringLiteral("票据反核销")));
+        QVERIFY(window);
+        QApplication::processEvents();
+        window->Text2->setText(QStringLiteral("01-2025-01"));
+        window->Text1->setText(QStringLiteral("HX2025001"));
+        window->Command1_Click();
+        QVERIFY(window->Command3->isEnabled());
+        QApplication::processEvents();
+        save(main->grab().toImage(), QStringLiteral("reverse_writeoff.png"));
+        window->Command2_Click();
+    }
+
+    // The approval paths with the first path selected, its nodes listed and the posts
+    // of a department shown.
+    void approvalPathWindow()
+    {
+        MDIForm1 *main = MDIForm1::existingInstance();
+        auto *window = dynamic_cast<frm恢复流程设置 *>(main->openEntryWindow(QStringLiteral("恢复路径设置")));
+        QVERIFY(window);
+        QApplication::processEvents();
+        window->Combo1->setListIndex(0);
+        window->Combo1_Click();
+        QVERIFY(window->MSFlexGrid1->Rows() > 1);
+        window->MSFlexGrid1->setRow(1);
+        window->MSFlexGrid1_Click();
+        QVERIFY(window->List2->count() > 0);
+        window->TreeView1->expandAll();
+        window->TreeView1->setSelectedIndex(2);
+        window->TreeView1_NodeClick(2);
+        QApplication::processEvents();
+        save(main->grab().toImage(), QStringLiteral("approval_paths.png"));
+        window->Command5_Click();
     }
 };
 
