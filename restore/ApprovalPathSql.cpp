@@ -90,6 +90,11 @@ QString deleteNodeSql(qlonglong id)
     return QStringLiteral("Delete From 作废恢复流程设置 Where ID=") + QString::number(id);
 }
 
+QString nodePositionSql(qlonglong id)
+{
+    return QStringLiteral("SELECT 顺序 From 作废恢复流程设置 Where ID=") + QString::number(id);
+}
+
 QString closeGapSql(const QString &pathCode, int removedPosition)
 {
     return QStringLiteral("Update 作废恢复流程设置") + QStringLiteral(" Set 顺序=顺序-1") + QStringLiteral(" Where 流程代号 = '")

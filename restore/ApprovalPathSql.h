@@ -30,6 +30,8 @@ QString nodesOfPathSql(const QString &pathCode);
 // An empty recordset on the nodes table, for adding a node.
 QString newNodeSql();
 QString deleteNodeSql(qlonglong id);
+// The stored position of one node.
+QString nodePositionSql(qlonglong id);
 // Closes the gap a removed node left: the nodes after it move up one place.
 QString closeGapSql(const QString &pathCode, int removedPosition);
 // Stores the order of a node list: the node with the i-th ID gets position i + 1.

@@ -124,17 +124,23 @@ void frm恢复流程设置::Command1_Click()
 }
 
 // "←": the node is removed and the nodes after it move up, in one transaction, so the
-// positions stay 1 … n; the list is read again from the table.
+// positions stay 1 … n; the list is read again from the table. The gap is closed at
+// the node's stored position: after moves not yet stored with "OK" the line's place
+// differs from it, and closing the gap there would give two nodes one position.
 void frm恢复流程设置::Command2_Click()
 {
     const int selected = List2->listIndex();
     if (selected < 0 || selected >= m_nodes.size())
         throw db::DbError(NoLineSelected, QStringLiteral("请先在流转节点中选择要删除的节点。"));
+    const qlonglong id = List2->itemData(selected);
     {
         db::Connection &connection = DbConnection();
         db::Transaction transaction(connection);
-        connection.execute(deleteNodeSql(List2->itemData(selected)));
-        connection.execute(closeGapSql(Text1->text(), m_nodes[selected].position));
+        const db::Recordset stored = connection.open(nodePositionSql(id));
+        const int position = stored.eof() ? m_nodes[selected].position : stored.text(QStringLiteral("顺序")).toInt();
+        connection.execute(deleteNodeSql(id));
+        if (!stored.eof())
+            connection.execute(closeGapSql(Text1->text(), position));
         transaction.commit();
     }
     loadNodesOfPath();
