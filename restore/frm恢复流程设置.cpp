@@ -176,14 +176,14 @@ void frm恢复流程设置::buildNodeEditor()
     Frame2->setObjectName(QStringLiteral("Frame2"));
     Twips::place(Frame2, 120, 3495, 10740, 4245);
 
-    Label3[5] = label(Frame2, QStringLiteral("Label3(5)"), QStringLiteral("职能部门及岗位"), 150, 255);
+    Label3[5] = label(Frame2, QStringLiteral("Label3(5)"), QStringLiteral("职能部门及岗位"), 150, 300);
     TreeView1 = new KeyedTree(Frame2);
     TreeView1->setObjectName(QStringLiteral("TreeView1"));
     TreeView1->setImageList({departmentIcon()});
-    Twips::place(TreeView1, 150, 450, 3885, 2865);
+    Twips::place(TreeView1, 150, 540, 3885, 2865);
     List1 = new ListBox(Frame2);
     List1->setObjectName(QStringLiteral("List1"));
-    Twips::place(List1, 150, 3360, 3885, 780);
+    Twips::place(List1, 150, 3450, 3885, 690);
 
     const int left = 4155;
     Command1 = button(Frame2, QStringLiteral("Command1"), QStringLiteral("→"), left, 900, 375, 285);
@@ -192,10 +192,10 @@ void frm恢复流程设置::buildNodeEditor()
     Command4 = button(Frame2, QStringLiteral("Command4"), QStringLiteral("↓"), left, 2070, 375, 285);
     Command10 = button(Frame2, QStringLiteral("Command10"), QStringLiteral("OK"), left, 2460, 375, 285);
 
-    Label1 = label(Frame2, QStringLiteral("Label1"), QStringLiteral("流转节点"), 4650, 255);
+    Label1 = label(Frame2, QStringLiteral("Label1"), QStringLiteral("流转节点"), 4650, 300);
     List2 = new ListBox(Frame2);
     List2->setObjectName(QStringLiteral("List2"));
-    Twips::place(List2, 4650, 450, 5940, 3690);
+    Twips::place(List2, 4650, 540, 5940, 3600);
     Frame2->setEnabled(false);
 }
 
