@@ -184,15 +184,28 @@ int itemIndex(const char *code)
     std::abort();
 }
 
+// A bill type a department uses, and how often its books are of that type (relative
+// to the department's other types).
+struct TypeShare
+{
+    const char *type;
+    int weight;
+};
+
 struct Department
 {
     const char *code, *name, *category;
     double weight;            // share of the paper bills
     int daysPer50;            // how long it takes to use 50 bills
-    std::vector<const char *> types;
+    std::vector<TypeShare> types;
     std::vector<const char *> itemCodes;
     std::vector<const char *> offices;
     double officeShare;       // bills that name one of its offices
+    // Books handed on to the department's collection points (the porters' lodges of
+    // the estates), used slowly and kept until the point gives them back: the share
+    // of the books issued within `pointDays` of today that go there.
+    double pointShare = 0;
+    int pointDays = 0;
 };
 
 const std::vector<Department> &departments()
@@ -200,27 +213,28 @@ const std::vector<Department> &departments()
     static const std::vector<Department> list = {
         {"01", "财务处", "01", 0, 0, {}, {"401", "404", "901"}, {}, 0},
         {"02", "后勤集团", "02", 0, 0, {}, {}, {}, 0},
-        {"0201", "物业管理中心", "02", 0.58, 40, {"01", "03", "04"}, {"101", "102", "103", "104", "105", "106", "107", "108", "901", "902", "903"},
-         {"G01", "G02", "G03", "G04", "G05", "G06"}, 0.7},
-        {"0202", "饮食服务中心", "02", 0.07, 110, {"03", "01"}, {"201", "202", "203", "901"}, {"G07", "G08"}, 0.5},
-        {"0203", "水电管理中心", "02", 0.06, 90, {"01", "03"}, {"103", "104", "105"}, {"G09", "G10"}, 0.5},
-        {"0204", "学生公寓管理中心", "02", 0.06, 150, {"02", "01"}, {"301", "302", "303", "902"}, {"G11", "G12"}, 0.4},
-        {"0205", "校园交通服务中心", "02", 0.02, 240, {"04", "01"}, {"102", "901"}, {}, 0},
-        {"0301", "计算机学院", "03", 0.01, 500, {"02", "01"}, {"401", "402", "403", "405"}, {}, 0},
-        {"0302", "经济管理学院", "03", 0.012, 450, {"02", "01"}, {"401", "402", "403", "404"}, {}, 0},
-        {"0303", "外国语学院", "03", 0.01, 520, {"02", "01"}, {"401", "402", "403"}, {}, 0},
-        {"0304", "机械工程学院", "03", 0.01, 560, {"02", "01"}, {"401", "405", "402"}, {}, 0},
-        {"0305", "化学化工学院", "03", 0.01, 600, {"02", "01"}, {"405", "401"}, {}, 0},
-        {"0306", "土木工程学院", "03", 0.008, 620, {"02", "01"}, {"401", "405"}, {}, 0},
-        {"0307", "艺术学院", "03", 0.008, 640, {"02", "01"}, {"401", "402", "404"}, {}, 0},
-        {"0308", "医学院", "03", 0.01, 520, {"02", "01"}, {"401", "403", "405"}, {}, 0},
-        {"0309", "继续教育学院", "03", 0.04, 160, {"02", "01"}, {"401", "402", "403"}, {}, 0},
-        {"0310", "国际教育学院", "03", 0.012, 430, {"02", "01"}, {"401", "301", "402"}, {}, 0},
-        {"0101", "图书馆", "01", 0.005, 700, {"01"}, {"902", "402", "901"}, {}, 0},
-        {"0102", "校医院", "01", 0.015, 200, {"02", "01"}, {"901", "403"}, {}, 0},
-        {"0103", "体育部", "01", 0.005, 700, {"01"}, {"202", "901"}, {}, 0},
-        {"0104", "资产管理处", "01", 0.005, 700, {"01", "03"}, {"106", "901"}, {}, 0},
-        {"0105", "保卫处", "01", 0.005, 700, {"01"}, {"102", "902"}, {}, 0},
+        {"0201", "物业管理中心", "02", 1.0, 40, {{"01", 5}, {"04", 3}, {"03", 1}},
+         {"101", "102", "103", "104", "105", "106", "107", "108", "901", "902", "903"},
+         {"G01", "G02", "G03", "G04", "G05", "G06"}, 0.7, 0.65, 900},
+        {"0202", "饮食服务中心", "02", 0.07, 110, {{"03", 1}, {"01", 2}}, {"201", "202", "203", "901"}, {"G07", "G08"}, 0.5},
+        {"0203", "水电管理中心", "02", 0.06, 90, {{"01", 3}, {"03", 1}}, {"103", "104", "105"}, {"G09", "G10"}, 0.5},
+        {"0204", "学生公寓管理中心", "02", 0.06, 150, {{"02", 1}, {"01", 1}}, {"301", "302", "303", "902"}, {"G11", "G12"}, 0.4},
+        {"0205", "校园交通服务中心", "02", 0.02, 240, {{"04", 1}, {"01", 1}}, {"102", "901"}, {}, 0},
+        {"0301", "计算机学院", "03", 0.01, 500, {{"02", 1}, {"01", 1}}, {"401", "402", "403", "405"}, {}, 0},
+        {"0302", "经济管理学院", "03", 0.012, 450, {{"02", 1}, {"01", 1}}, {"401", "402", "403", "404"}, {}, 0},
+        {"0303", "外国语学院", "03", 0.01, 520, {{"02", 1}, {"01", 1}}, {"401", "402", "403"}, {}, 0},
+        {"0304", "机械工程学院", "03", 0.01, 560, {{"02", 1}, {"01", 1}}, {"401", "405", "402"}, {}, 0},
+        {"0305", "化学化工学院", "03", 0.01, 600, {{"02", 1}, {"01", 1}}, {"405", "401"}, {}, 0},
+        {"0306", "土木工程学院", "03", 0.008, 620, {{"02", 1}, {"01", 1}}, {"401", "405"}, {}, 0},
+        {"0307", "艺术学院", "03", 0.008, 640, {{"02", 1}, {"01", 1}}, {"401", "402", "404"}, {}, 0},
+        {"0308", "医学院", "03", 0.01, 520, {{"02", 1}, {"01", 1}}, {"401", "403", "405"}, {}, 0},
+        {"0309", "继续教育学院", "03", 0.04, 160, {{"02", 1}, {"01", 1}}, {"401", "402", "403"}, {}, 0},
+        {"0310", "国际教育学院", "03", 0.012, 430, {{"02", 1}, {"01", 1}}, {"401", "301", "402"}, {}, 0},
+        {"0101", "图书馆", "01", 0.005, 700, {{"01", 1}}, {"902", "402", "901"}, {}, 0},
+        {"0102", "校医院", "01", 0.015, 200, {{"02", 1}, {"01", 1}}, {"901", "403"}, {}, 0},
+        {"0103", "体育部", "01", 0.005, 700, {{"01", 1}}, {"202", "901"}, {}, 0},
+        {"0104", "资产管理处", "01", 0.005, 700, {{"01", 3}, {"03", 1}}, {"106", "901"}, {}, 0},
+        {"0105", "保卫处", "01", 0.005, 700, {{"01", 1}}, {"102", "902"}, {}, 0},
     };
     return list;
 }
@@ -255,7 +269,7 @@ struct BillType
 const std::vector<BillType> &billTypes()
 {
     static const std::vector<BillType> list = {
-        {"01", "收款收据", 50, 0, false},
+        {"01", "收款收据", 100, 0, false},
         {"02", "非税收入统一票据", 100, 0, false},
         {"03", "增值税普通发票", 50, 0, true},
         {"04", "定额发票", 100, 10, false},
@@ -428,6 +442,21 @@ private:
 
     // ------------------------------------------------------------ plans
 
+    // One of the department's bill types, as often as its weight says.
+    const char *typeFor(const Department &d)
+    {
+        int total = 0;
+        for (const TypeShare &t : d.types)
+            total += t.weight;
+        int pick = m_random.below(total);
+        for (const TypeShare &t : d.types) {
+            if (pick < t.weight)
+                return t.type;
+            pick -= t.weight;
+        }
+        return d.types.back().type;
+    }
+
     void planBooks()
     {
         const OfficeFacts &facts = officeFacts();
@@ -448,7 +477,7 @@ private:
             while (departments()[size_t(plan.deptIndex)].weight == 0)
                 ++plan.deptIndex;
             const Department &d = departments()[size_t(plan.deptIndex)];
-            plan.type = d.types[size_t(m_random.below(int(d.types.size())))];
+            plan.type = typeFor(d);
             plan.count = int(std::min<long long>(billType(plan.type).count, paper - planned));
             plan.stockIn = m_first + m_random.below(m_today - 3 - m_first);
             planned += plan.count;
@@ -489,6 +518,26 @@ private:
         return number;
     }
 
+    // A book at a collection point is still held today, written in up to today: a
+    // fresh one has most of its bills left, an older one anything up to nearly all
+    // used. Its period is what makes that share of it used by today.
+    void planCollectionPointBook(BookState &book)
+    {
+        Random &r = m_random;
+        const Day age = m_today - book.issued;
+        double share;
+        if (age < 45) {
+            share = 0.3 * r.unit();
+        } else {
+            const int roll = r.below(100);
+            share = roll < 15 ? 0.02 + 0.25 * r.unit()   // a quiet point
+                : roll < 75   ? 0.3 + 0.55 * r.unit()    // half used or so
+                              : 0.86 + 0.13 * r.unit();  // nearly full
+        }
+        book.usedUntil = m_today;
+        book.period = share > 0 ? std::max<Day>(1, Day(std::lround(std::max<Day>(age, 1) / share))) : 1000000;
+    }
+
     void writePaperBook(const BookPlan &plan)
     {
         const Department &dept = departments()[size_t(plan.deptIndex)];
@@ -502,13 +551,17 @@ private:
         const bool issued = recent ? r.chance(0.5) : r.chance(0.97);
         if (issued) {
             book.issued = std::min(m_today, plan.stockIn + r.between(1, 40));
-            book.period = std::max(5, int(dept.daysPer50 * (plan.count / 50.0) * (0.6 + 0.8 * r.unit())));
-            Day end = book.issued + book.period;
-            if (end < m_today - 20 && r.chance(0.92))
-                book.writtenOff = std::min(m_today, end + r.between(5, 60));
-            else if (r.chance(0.02))
-                book.returned = std::min(m_today, book.issued + r.between(20, 200));
-            book.usedUntil = std::min({end, m_today, book.returned > 0 ? book.returned : m_today});
+            if (book.issued >= m_today - dept.pointDays && r.chance(dept.pointShare)) {
+                planCollectionPointBook(book);
+            } else {
+                book.period = std::max(5, int(dept.daysPer50 * (plan.count / 50.0) * (0.6 + 0.8 * r.unit())));
+                Day end = book.issued + book.period;
+                if (end < m_today - 20 && r.chance(0.92))
+                    book.writtenOff = std::min(m_today, end + r.between(5, 60));
+                else if (r.chance(0.02))
+                    book.returned = std::min(m_today, book.issued + r.between(20, 200));
+                book.usedUntil = std::min({end, m_today, book.returned > 0 ? book.returned : m_today});
+            }
         }
         const double usedShare = !issued ? 0.0
             : std::clamp(double(book.usedUntil - book.issued) / double(book.period), 0.0, 1.0);
@@ -528,6 +581,11 @@ private:
             m_book->null();
         m_book->text(state).integer(type.taxControlled ? 1 : 0).integer(used > 0 ? 1 : 0).run();
         ++m_report.books;
+        if (state == "领用") {
+            ++m_report.heldBooks;
+            if (std::string(dept.code) == officeFacts().propertyDept.toStdString())
+                ++m_report.propertyHeldBooks;
+        }
 
         WriteOff *writeOff = nullptr;
         if (issued) {
@@ -767,8 +825,9 @@ private:
 
 QString schemaFingerprint()
 {
-    // A new schema or a new generator makes new files.
-    const QByteArray text = DatabaseSetup::sqliteSchemaScript().toUtf8() + "office-data-5";
+    // A new schema or a new generator makes new files: the build gives the generator's
+    // own source text's hash (bench/CMakeLists.txt).
+    const QByteArray text = DatabaseSetup::sqliteSchemaScript().toUtf8() + "office-data|" TESSALINE_BENCH_GENERATOR_HASH;
     return QString::fromLatin1(QCryptographicHash::hash(text, QCryptographicHash::Sha1).toHex().left(10));
 }
 
@@ -848,7 +907,11 @@ QString cachedOfficeDatabase(int billCount)
     QFile::remove(part);
     std::fprintf(stderr, "generating %s ...\n", file.toUtf8().constData());
     const GenerationReport r = generateOfficeDatabase(part, billCount);
-    std::fprintf(stderr, "  %lld bills, %lld lines, %lld books in %.1f s\n", r.bills, r.lines, r.books, r.seconds);
+    std::fprintf(stderr,
+                 "  %lld bills (%lld issued, %lld voided, %lld unused, %lld pre-issued unpaid), %lld lines,\n"
+                 "  %lld books (%lld written off, %lld held, %lld of them by %s), %lld issues, in %.1f s\n",
+                 r.bills, r.issued, r.voided, r.unused, r.unpaidPreIssued, r.lines, r.books, r.writtenOffBooks, r.heldBooks,
+                 r.propertyHeldBooks, officeFacts().propertyDept.toUtf8().constData(), r.issues, r.seconds);
     if (!QFile::rename(part, file)) {
         std::fprintf(stderr, "cannot rename %s\n", part.toUtf8().constData());
         std::exit(1);

@@ -1,5 +1,5 @@
 // bench_makedata FILE [--bills N]
-// Writes the benchmarks' office database (default 770 000 bills) into FILE, a new file:
+// Writes the benchmarks' office database (default 700 000 bills) into FILE, a new file:
 // the program's schema, then departments, offices, charge items, bill types, books of
 // 50 or 100 bills issued to departments over five years (most of the older ones written
 // off), their bills (issued, voided, pre-issued and unpaid, unused) with their lines,

@@ -9,9 +9,9 @@
 //
 // Run: build/bench/bench_usage_statement [--runs N]   (first run generates the data)
 #include "bench/OfficeData.h"
-#include "bench/WindowStatements.h"
 #include "platform/db/Connection.h"
 #include "platform/db/TsqlAdapter.h"
+#include "usage/IssuedBooksSql.h"
 
 #include <QCoreApplication>
 #include <QSqlQuery>
@@ -65,7 +65,7 @@ int main(int argc, char **argv)
     const bench::OfficeFacts &facts = bench::officeFacts();
     bool allMet = true;
     for (const QString &department : {facts.propertyDept, facts.collegeDept}) {
-        const QString sql = bench::issuedBooksStatement(department);
+        const QString sql = issuedBooksSql(department, QString());
         const QString adapted = db::TsqlAdapter::toSqlite(sql).first();
         // What SQLite was given before the adapter moved the condition: the same text
         // with its HAVING (the statement needs no other rewriting).
