@@ -5,6 +5,7 @@
 #include "shell/frmLogin.h"
 #include "restore/Frm票据作废恢复申请.h"
 #include "restore/frm恢复流程设置.h"
+#include "restore/frm申请详细.h"
 #include "stock/frm票据入库.h"
 #include "usage/frm票据反核销.h"
 #include "usage/frm票据核销.h"
@@ -33,6 +34,7 @@ void registerWindows()
     registerWindow({QStringLiteral("票据使用情况查询"), [] { return new frm票据核销; }, Placement::MaximizedChild});
     registerWindow({QStringLiteral("票据反核销"), [] { return new frm票据反核销; }, Placement::Child});
     registerWindow({QStringLiteral("票据作废恢复申请"), [] { return new Frm票据作废恢复申请; }, Placement::TopLevel});
+    registerWindow({QStringLiteral("票据作废恢复审批"), [] { return new frm申请详细; }, Placement::Child});
     registerWindow({QStringLiteral("恢复路径设置"), [] { return new frm恢复流程设置; }, Placement::Child});
 }
 

@@ -7,6 +7,7 @@
 #include "platform/ui/FlexGrid.h"
 #include "platform/ui/MessageBoxes.h"
 #include "platform/ui/OptionButton.h"
+#include "platform/ui/PlacedControls.h"
 #include "platform/ui/Twips.h"
 #include "restore/RestorationApplicationSql.h"
 #include "shell/AppState.h"
@@ -20,6 +21,10 @@
 #include <QPushButton>
 
 namespace {
+
+using PlacedControls::button;
+using PlacedControls::label;
+using PlacedControls::textBox;
 
 using MessageBoxes::Answer;
 using MessageBoxes::Buttons;
@@ -58,32 +63,6 @@ QString shownDate(const db::Recordset &rows, const QString &column)
 QString numberOrZero(const db::Recordset &rows, const QString &column)
 {
     return rows.isNull(column) ? QStringLiteral("0") : rows.text(column);
-}
-
-QLabel *label(QWidget *parent, const QString &name, const QString &caption, int left, int top)
-{
-    auto *l = new QLabel(caption, parent);
-    l->setObjectName(name);
-    l->adjustSize();
-    l->move(Twips::toPixels(left), Twips::toPixels(top));
-    return l;
-}
-
-QLineEdit *textBox(QWidget *parent, const QString &name, int left, int top, int width, int height = 300)
-{
-    auto *box = new QLineEdit(parent);
-    box->setObjectName(name);
-    Twips::place(box, left, top, width, height);
-    return box;
-}
-
-QPushButton *button(QWidget *parent, const QString &name, const QString &caption, int left, int top, int width = 1095)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    Twips::place(b, left, top, width, 345);
-    return b;
 }
 
 FlexGrid *grid(QWidget *parent, const QString &name, const QString &format)
@@ -141,11 +120,11 @@ void Frm票据作废恢复申请::buildControls()
     Text1 = textBox(this, QStringLiteral("Text1"), 1080, 120, 1800);
     Label2 = label(this, QStringLiteral("Label2"), QStringLiteral("票据编号"), 3060, 180);
     Text2 = textBox(this, QStringLiteral("Text2"), 3840, 120, 1800);
-    Command1 = button(this, QStringLiteral("Command1"), QStringLiteral("查询"), 5820, 98);
-    Command2 = button(this, QStringLiteral("Command2"), QStringLiteral("清空"), 7020, 98);
-    Command4 = button(this, QStringLiteral("Command4"), QStringLiteral("提交审批"), 8220, 98);
+    Command1 = button(this, QStringLiteral("Command1"), QStringLiteral("查询"), 5820, 98, 1095);
+    Command2 = button(this, QStringLiteral("Command2"), QStringLiteral("清空"), 7020, 98, 1095);
+    Command4 = button(this, QStringLiteral("Command4"), QStringLiteral("提交审批"), 8220, 98, 1095);
     Command7 = button(this, QStringLiteral("Command7"), QStringLiteral("显示审批内容"), 9420, 98, 1500);
-    Command3 = button(this, QStringLiteral("Command3"), QStringLiteral("退出"), 12645, 98);
+    Command3 = button(this, QStringLiteral("Command3"), QStringLiteral("退出"), 12645, 98, 1095);
 
     MSFlexGrid1 = grid(this, QStringLiteral("MSFlexGrid1"), billGridFormat());
     MSFlexGrid1->setCols(BillGridColumns);
@@ -177,8 +156,8 @@ void Frm票据作废恢复申请::buildApplicationPanel()
     label(Frame1, QStringLiteral("Label10"), QStringLiteral("调整事由"), 300, 1290);
     Text3 = textBox(Frame1, QStringLiteral("Text3"), 300, 1560, 6300, 1500);
     Text3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Command6 = button(Frame1, QStringLiteral("Command6"), QStringLiteral("确认提交"), 4260, 3300);
-    Command5 = button(Frame1, QStringLiteral("Command5"), QStringLiteral("退出"), 5505, 3300);
+    Command6 = button(Frame1, QStringLiteral("Command6"), QStringLiteral("确认提交"), 4260, 3300, 1095);
+    Command5 = button(Frame1, QStringLiteral("Command5"), QStringLiteral("退出"), 5505, 3300, 1095);
 }
 
 void Frm票据作废恢复申请::buildStatusPanel()
@@ -195,7 +174,7 @@ void Frm票据作废恢复申请::buildStatusPanel()
     MSFlexGrid4 = grid(Frame2, QStringLiteral("MSFlexGrid4"), stepGridFormat());
     Twips::place(MSFlexGrid4, 240, 4620, 13140, 2340);
     MSFlexGrid4->hide();
-    Command8 = button(Frame2, QStringLiteral("Command8"), QStringLiteral("退出"), 12285, 7080);
+    Command8 = button(Frame2, QStringLiteral("Command8"), QStringLiteral("退出"), 12285, 7080, 1095);
 }
 
 void Frm票据作废恢复申请::connectHandlers()

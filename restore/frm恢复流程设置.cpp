@@ -11,6 +11,7 @@
 #include "platform/ui/MessageBoxes.h"
 #include "platform/ui/StatusBar.h"
 #include "platform/ui/TextMeasure.h"
+#include "platform/ui/PlacedControls.h"
 #include "platform/ui/Twips.h"
 #include "restore/ApprovalPathSql.h"
 #include "shell/AppState.h"
@@ -30,6 +31,10 @@
 
 namespace {
 
+using PlacedControls::departmentIcon;
+using PlacedControls::button;
+using PlacedControls::label;
+
 // Grid columns.
 enum Column { RowNumber = 0, CodeAndName = 1, Category = 2, SetOn = 3, EndedOn = 4, PathId = 5 };
 
@@ -37,41 +42,6 @@ const QString NewCaption = QStringLiteral("新增");
 const QString CancelCaption = QStringLiteral("取消");
 
 // Image 1 of the department tree.
-QIcon departmentIcon()
-{
-    QPixmap pixmap(16, 16);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setPen(QColor(70, 90, 130));
-    p.setBrush(QColor(220, 228, 245));
-    p.drawRect(QRect(2, 4, 11, 10));
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(70, 90, 130));
-    for (int y = 6; y <= 10; y += 4)
-        for (int x = 4; x <= 10; x += 3)
-            p.drawRect(QRect(x, y, 2, 2));
-    return QIcon(pixmap);
-}
-
-QLabel *label(QWidget *parent, const QString &name, const QString &caption, int left, int top)
-{
-    auto *l = new QLabel(caption, parent);
-    l->setObjectName(name);
-    l->adjustSize();
-    l->move(Twips::toPixels(left), Twips::toPixels(top));
-    return l;
-}
-
-QPushButton *button(QWidget *parent, const QString &name, const QString &caption, int left, int top, int width,
-                    int height)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    Twips::place(b, left, top, width, height);
-    return b;
-}
-
 QString firstWord(const QString &text)
 {
     return text.section(QLatin1Char(' '), 0, 0);
@@ -223,12 +193,7 @@ void frm恢复流程设置::connectHandlers()
 void frm恢复流程设置::Form_Load()
 {
     // Inside the main window the frame keeps the design size: nothing here stretches.
-    if (QMdiSubWindow *sub = subWindow()) {
-        sub->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                            | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-        sub->adjustSize();
-        sub->setFixedSize(sub->size());
-    }
+    fixFrameSize(true);
     CenterChild(this);
     Combo1->clearLines();
     Combo1->addLine(QStringLiteral("作废恢复"));

@@ -37,6 +37,20 @@ void ChildWindow::maximize()
     }
 }
 
+void ChildWindow::fixFrameSize(bool withMinimizeButton)
+{
+    QMdiSubWindow *sub = subWindow();
+    if (!sub)
+        return;
+    Qt::WindowFlags flags = Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+        | Qt::WindowCloseButtonHint;
+    if (withMinimizeButton)
+        flags |= Qt::WindowMinimizeButtonHint;
+    sub->setWindowFlags(flags);
+    sub->adjustSize();
+    sub->setFixedSize(sub->size());
+}
+
 void ChildWindow::unload()
 {
     if (QMdiSubWindow *sub = subWindow())

@@ -25,6 +25,10 @@ protected:
     virtual void Form_Activate() {}
     virtual void Form_Resize() {}
 
+    // Inside the main window's client area, gives the frame the window's own size and
+    // keeps it there: no resizing, no maximise button; the minimise button only when
+    // asked for. Outside a client area nothing happens.
+    void fixFrameSize(bool withMinimizeButton);
     // Maximizes the window inside the client area.
     void maximize();
     // Closes the window (and its frame in the client area).

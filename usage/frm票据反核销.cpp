@@ -4,6 +4,7 @@
 #include "platform/db/Transaction.h"
 #include "platform/ui/DisplayFormats.h"
 #include "platform/ui/MessageBoxes.h"
+#include "platform/ui/PlacedControls.h"
 #include "platform/ui/Twips.h"
 #include "shell/AppState.h"
 #include "shell/Handlers.h"
@@ -26,24 +27,11 @@ using MessageBoxes::Icon;
 
 namespace {
 
+using PlacedControls::label;
+using PlacedControls::textBox;
+
 const QString CrLf = QStringLiteral("\r\n");
 const QString PromptTitle = QStringLiteral("提示");
-
-QLabel *label(QWidget *parent, const QString &name, const QString &caption, int left, int top, int width, int height)
-{
-    auto *l = new QLabel(caption, parent);
-    l->setObjectName(name);
-    Twips::place(l, left, top, width, height);
-    return l;
-}
-
-QLineEdit *textBox(QWidget *parent, const QString &name, int left, int top, int width, int height)
-{
-    auto *box = new QLineEdit(parent);
-    box->setObjectName(name);
-    Twips::place(box, left, top, width, height);
-    return box;
-}
 
 QPushButton *button(QWidget *parent, const QString &name, const QString &caption, int left)
 {
@@ -131,22 +119,9 @@ void frm票据反核销::buildControls()
 void frm票据反核销::Form_Load()
 {
     runReportingErrors([this] {
-        fixSubWindowFrame();
+        fixFrameSize(false);
         Command3->setEnabled(false);
     });
-}
-
-// A fixed dialog frame in the client area: a title bar with only a close button,
-// around the window's own fixed size.
-void frm票据反核销::fixSubWindowFrame()
-{
-    QMdiSubWindow *sub = subWindow();
-    if (!sub)
-        return;
-    sub->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                        | Qt::WindowCloseButtonHint);
-    sub->adjustSize();
-    sub->setFixedSize(sub->size());
 }
 
 // The window is no dialog, so the default button is its own: Enter that no control took

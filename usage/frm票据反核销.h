@@ -62,7 +62,6 @@ private:
     enum class ReverseOutcome { Reversed, NotInRecord, RecordSmallerThanBook };
 
     void buildControls();
-    void fixSubWindowFrame();
     void lookUpBook(const QString &book);
     ReverseOutcome reverseWriteOff(const QString &book, const QString &record);
 };

@@ -4,6 +4,7 @@
 #include "platform/ui/DisplayFormats.h"
 #include "platform/ui/FlexGrid.h"
 #include "platform/ui/TextMeasure.h"
+#include "platform/ui/PlacedControls.h"
 #include "platform/ui/Twips.h"
 #include "shell/AppState.h"
 #include "shell/Handlers.h"
@@ -16,14 +17,7 @@
 
 namespace {
 
-QLabel *label(QWidget *parent, const QString &name, const QString &caption, int left, int top)
-{
-    auto *l = new QLabel(caption, parent);
-    l->setObjectName(name);
-    l->adjustSize();
-    l->move(Twips::toPixels(left), Twips::toPixels(top));
-    return l;
-}
+using PlacedControls::label;
 
 QLineEdit *readOnlyBox(QWidget *parent, const QString &name, int left, int top, int width)
 {

@@ -9,6 +9,7 @@
 #include "platform/ui/PictureButton.h"
 #include "platform/ui/StatusBar.h"
 #include "platform/ui/TextMeasure.h"
+#include "platform/ui/PlacedControls.h"
 #include "platform/ui/Twips.h"
 #include "shell/AppState.h"
 #include "shell/Handlers.h"
@@ -24,6 +25,9 @@
 #include <QPushButton>
 
 namespace {
+
+using PlacedControls::departmentIcon;
+using PlacedControls::label;
 
 const QString Marked = QStringLiteral("√");
 
@@ -49,36 +53,6 @@ QIcon downArrow()
 }
 
 // Image 1 of the tree: a department (a small building).
-QIcon departmentIcon()
-{
-    QPixmap pixmap(16, 16);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setPen(QColor(70, 90, 130));
-    p.setBrush(QColor(220, 228, 245));
-    p.drawRect(QRect(2, 4, 11, 10));
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(70, 90, 130));
-    for (int y = 6; y <= 10; y += 4)
-        for (int x = 4; x <= 10; x += 3)
-            p.drawRect(QRect(x, y, 2, 2));
-    return QIcon(pixmap);
-}
-
-QLabel *label(QWidget *parent, const QString &name, const QString &caption, int left, int top, int width, int height)
-{
-    auto *l = new QLabel(caption, parent);
-    l->setObjectName(name);
-    Twips::place(l, left, top, width, height);
-    // The design sizes fit the system font of the desktop the window was drawn on;
-    // a label is never cut shorter than its caption.
-    if (l->sizeHint().width() > l->width())
-        l->resize(l->sizeHint().width(), l->height());
-    if (l->sizeHint().height() > l->height())
-        l->resize(l->width(), l->sizeHint().height());
-    return l;
-}
-
 QLineEdit *totalBox(QWidget *parent, const QString &name, int left, int top, int width)
 {
     auto *box = new QLineEdit(parent);

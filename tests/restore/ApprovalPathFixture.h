@@ -1,6 +1,7 @@
 #pragma once
 
 // The organisation and the window the approval path tests share.
+#include "ShownMessages.h"
 #include "TestDatabase.h"
 #include "platform/db/Recordset.h"
 #include "platform/ui/DatePicker.h"
@@ -158,11 +159,4 @@ protected:
         return lines;
     }
 
-    QStringList shownTexts() const
-    {
-        QStringList texts;
-        for (const MessageBoxes::Record &r : MessageBoxes::records())
-            texts << r.text;
-        return texts;
-    }
 };

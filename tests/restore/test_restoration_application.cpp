@@ -1,6 +1,7 @@
 // The restoration application window: finding a bill and its lines, submitting an
 // application (numbering, routing, copying the lines) and following the department's
 // applications, with the tables checked after every submission.
+#include "ShownMessages.h"
 #include "ApprovalPathFixture.h"
 #include "platform/ui/CheckBox.h"
 #include "platform/ui/DisplayFormats.h"
@@ -114,13 +115,6 @@ class TestRestorationApplication : public QObject
         QTest::mouseClick(window->Command6, Qt::LeftButton);
     }
 
-    QStringList shownTexts() const
-    {
-        QStringList texts;
-        for (const MessageBoxes::Record &r : MessageBoxes::records())
-            texts << r.text;
-        return texts;
-    }
 
     QStringList gridRow(FlexGrid *grid, int row) const
     {

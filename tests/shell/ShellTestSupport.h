@@ -2,6 +2,7 @@
 
 // Shared set-up of the sign-in and main window tests: a settings store in a folder of
 // the test's own, pointing at a fresh database with a small organisation.
+#include "ShownMessages.h"
 #include "TestDatabase.h"
 #include "platform/ui/MessageBoxes.h"
 #include "shell/AppState.h"
@@ -103,10 +104,3 @@ struct ShellFixture
     }
 };
 
-inline QStringList shownTexts()
-{
-    QStringList texts;
-    for (const auto &r : MessageBoxes::records())
-        texts << r.text;
-    return texts;
-}

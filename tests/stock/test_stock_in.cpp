@@ -1,6 +1,7 @@
 // The stock-in window driven through its controls: the type tree, the machine list,
 // registering bill numbers into yearly books, selecting grid rows, and what the
 // database holds afterwards.
+#include "ShownMessages.h"
 #include "TestDatabase.h"
 #include "platform/db/Recordset.h"
 #include "platform/ui/DropDownList.h"
@@ -30,13 +31,6 @@ namespace {
 const QDateTime MidMarch2011(QDate(2011, 3, 15), QTime(9, 30));
 const QColor Blue(0, 0, 255);
 
-QStringList shownTexts()
-{
-    QStringList texts;
-    for (const MessageBoxes::Record &r : MessageBoxes::records())
-        texts << r.text;
-    return texts;
-}
 
 bool anyErrorReport()
 {

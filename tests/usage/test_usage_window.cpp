@@ -1,6 +1,7 @@
 // The usage window driven through its controls: the department tree and type filter,
 // the list of the books a department holds with their figures, marking books one by
 // one and by range, the running totals, the details of a book, and resizing.
+#include "ShownMessages.h"
 #include "TestDatabase.h"
 #include "platform/Decimal.h"
 #include "platform/ui/DropDownList.h"
@@ -35,13 +36,6 @@ struct BookSpec
     QString state = u"领用"_s;
 };
 
-QStringList shownTexts()
-{
-    QStringList texts;
-    for (const MessageBoxes::Record &r : MessageBoxes::records())
-        texts << r.text;
-    return texts;
-}
 
 } // namespace
 
