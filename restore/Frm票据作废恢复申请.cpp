@@ -222,6 +222,12 @@ void Frm票据作废恢复申请::Form_Resize()
     Frame1->move(qMax(0, (innerSize().width() - Frame1->width()) / 2), Frame1->y());
 }
 
+// The columns take the width of their widest text, so no value is cut short.
+void Frm票据作废恢复申请::fitColumns(FlexGrid *grid)
+{
+    AutoSizeColumns(grid, this);
+}
+
 void Frm票据作废恢复申请::resetGrid(FlexGrid *grid, const QString &format)
 {
     grid->setFormatString(format);
@@ -251,6 +257,9 @@ void Frm票据作废恢复申请::Command1_Click()
     MSFlexGrid1->hide();
     for (; !bills.eof(); bills.moveNext())
         addBillRow(bills);
+    fitColumns(MSFlexGrid1);
+    for (int col = BillIdColumn; col < BillGridColumns; ++col)
+        MSFlexGrid1->setColWidth(col, 0);
     MSFlexGrid1->show();
     if (MSFlexGrid1->Rows() == 1)
         MessageBoxes::show(this, QStringLiteral("未查到相关票据信息"), QStringLiteral("注意！"), Icon::None);
@@ -294,6 +303,7 @@ void Frm票据作废恢复申请::MSFlexGrid1_Click()
     resetGrid(MSFlexGrid2, lineGridFormat());
     for (; !lines.eof(); lines.moveNext())
         addLineRow(lines);
+    fitColumns(MSFlexGrid2);
 }
 
 void Frm票据作废恢复申请::addLineRow(const db::Recordset &lines)
@@ -458,6 +468,7 @@ void Frm票据作废恢复申请::Command7_Click()
     resetGrid(MSFlexGrid3, applicationGridFormat());
     for (; !applications.eof(); applications.moveNext())
         addApplicationRow(applications);
+    fitColumns(MSFlexGrid3);
     Frame2->show();
     Frame2->raise();
 }
@@ -491,6 +502,7 @@ void Frm票据作废恢复申请::MSFlexGrid3_Click()
     resetGrid(MSFlexGrid4, stepGridFormat());
     for (; !steps.eof(); steps.moveNext())
         addStepRow(steps);
+    fitColumns(MSFlexGrid4);
     MSFlexGrid4->show();
 }
 

@@ -79,6 +79,7 @@ private:
     void buildStatusPanel();
     void connectHandlers();
     void resetGrid(FlexGrid *grid, const QString &format);
+    void fitColumns(FlexGrid *grid);
     void addBillRow(const db::Recordset &bills);
     void addLineRow(const db::Recordset &lines);
     void addApplicationRow(const db::Recordset &applications);

@@ -11,7 +11,11 @@
 #include "shell/frmLogin.h"
 #include "platform/ui/DropDownList.h"
 #include "platform/ui/FlexGrid.h"
+#include "platform/ui/CheckBox.h"
+#include "platform/ui/ListBox.h"
+#include "restore/Frm票据作废恢复申请.h"
 #include "restore/frm恢复流程设置.h"
+#include "restore/frm申请详细.h"
 #include "stock/frm票据入库.h"
 #include "usage/frm票据明细.h"
 #include "usage/frm票据反核销.h"
@@ -80,6 +84,8 @@ private slots:
         registerWindow({QStringLiteral("全电票入库"), [] { return new frm票据入库; }, WindowEntry::Placement::MaximizedChild});
         registerWindow({QStringLiteral("票据使用情况查询"), [] { return new frm票据核销; }, WindowEntry::Placement::MaximizedChild});
         registerWindow({QStringLiteral("票据反核销"), [] { return new frm票据反核销; }, WindowEntry::Placement::Child});
+        registerWindow({QStringLiteral("票据作废恢复申请"), [] { return new Frm票据作废恢复申请; }, WindowEntry::Placement::TopLevel});
+        registerWindow({QStringLiteral("票据作废恢复审批"), [] { return new frm申请详细; }, WindowEntry::Placement::Child});
         registerWindow({QStringLiteral("恢复路径设置"), [] { return new frm恢复流程设置; }, WindowEntry::Placement::Child});
         MessageBoxes::startScripting();
     }
@@ -178,6 +184,54 @@ private slots:
         QApplication::processEvents();
         save(main->grab().toImage(), QStringLiteral("reverse_writeoff.png"));
         window->Command2_Click();
+    }
+
+    // The application window with a voided bill and its lines, then the department's
+    // applications with the steps of one of them.
+    void restorationApplicationWindow()
+    {
+        MDIForm1 *main = MDIForm1::existingInstance();
+        auto *window = dynamic_cast<Frm票据作废恢复申请 *>(main->openEntryWindow(QStringLiteral("票据作废恢复申请")));
+        QVERIFY(window);
+        window->resize(1100, 640);
+        window->Text1->setText(QStringLiteral("01-2026-01"));
+        window->Command1_Click();
+        for (int row = 1; row < window->MSFlexGrid1->Rows(); ++row)
+            if (!window->MSFlexGrid1->TextMatrix(row, 26).isEmpty()) {
+                window->MSFlexGrid1->setRow(row);
+                break;
+            }
+        window->MSFlexGrid1_Click();
+        QApplication::processEvents();
+        save(window->grab().toImage(), QStringLiteral("restoration_application.png"));
+        window->Command7_Click();
+        QVERIFY(window->MSFlexGrid3->Rows() > 1);
+        window->MSFlexGrid3->setRow(window->MSFlexGrid3->Rows() - 1);
+        window->MSFlexGrid3_Click();
+        QApplication::processEvents();
+        save(window->grab().toImage(), QStringLiteral("restoration_status.png"));
+        window->Command3_Click();
+    }
+
+    // The approval window of the first node of path HF01, an application selected and
+    // the decision panel open.
+    void restorationApprovalWindow()
+    {
+        const OperatorContextRecord signedIn = OperatorContext();
+        OperatorContext().岗位代号 = QStringLiteral("8");
+        OperatorContext().姓名 = QStringLiteral("王建国");
+        MDIForm1 *main = MDIForm1::existingInstance();
+        auto *window = dynamic_cast<frm申请详细 *>(main->openEntryWindow(QStringLiteral("票据作废恢复审批")));
+        QVERIFY(window);
+        QApplication::processEvents();
+        QVERIFY(window->List1->listCount() > 0);
+        window->List1->setListIndex(0);
+        window->Command4_Click();
+        QApplication::processEvents();
+        save(main->grab().toImage(), QStringLiteral("restoration_approval.png"));
+        window->Command1_Click();
+        MessageBoxes::clearRecords();
+        OperatorContext() = signedIn;
     }
 
     // The approval paths with the first path selected, its nodes listed and the posts
