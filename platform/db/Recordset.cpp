@@ -110,6 +110,11 @@ bool Recordset::isNull(const QString &name) const
     return cell(requireColumn(name)).isNull();
 }
 
+bool Recordset::isNull(int index) const
+{
+    return cell(index).isNull();
+}
+
 QString Recordset::text(int index) const
 {
     const QVariant &v = cell(index);
@@ -139,8 +144,13 @@ QString Recordset::text(const QString &name) const
 
 double Recordset::number(const QString &name) const
 {
+    return number(requireColumn(name));
+}
+
+double Recordset::number(int index) const
+{
     bool ok = false;
-    const double n = cell(requireColumn(name)).toDouble(&ok);
+    const double n = cell(index).toDouble(&ok);
     return ok ? n : 0.0;
 }
 

@@ -51,6 +51,7 @@ public:
     QVariant value(const QString &name) const;
     QVariant value(int index) const;
     bool isNull(const QString &name) const;
+    bool isNull(int index) const;
 
     // The value as the windows show it: NULL is empty text, a flag is "True" or
     // "False", a date "yyyy-MM-dd", a date and time "yyyy-MM-dd HH:mm:ss".
@@ -58,6 +59,7 @@ public:
     QString text(int index) const;
     // Numbers and dates read leniently: NULL or text that is no number gives 0 / an invalid date.
     double number(const QString &name) const;
+    double number(int index) const;
     bool flag(const QString &name) const;
     QDate date(const QString &name) const;
     QDateTime dateTime(const QString &name) const;

@@ -201,6 +201,14 @@ void FlexGrid::setTextMatrix(int row, int col, const QString &text)
         repaintCell(row, col);
 }
 
+void FlexGrid::setRowTexts(int row, const QString *texts, int count)
+{
+    m_model->setRowTexts(row, texts, count);
+    if (isVisible())
+        for (int col = 0; col < std::min(count, Cols()); ++col)
+            repaintCell(row, col);
+}
+
 void FlexGrid::removeRow(int row)
 {
     if (!validRow(row) || row < m_fixedRows)

@@ -38,6 +38,8 @@ public:
     void setFixedCols(int cols);
     QString TextMatrix(int row, int col) const;
     void setTextMatrix(int row, int col, const QString &text);
+    // Columns 0 … count - 1 of a row at once, as setTextMatrix would set them.
+    void setRowTexts(int row, const QString *texts, int count);
     void removeRow(int row);
 
     // ---- geometry, in twips

@@ -99,6 +99,20 @@ QString FlexGridModel::text(int row, int column) const
     return column < cells.size() ? cells[column] : QString();
 }
 
+void FlexGridModel::setRowTexts(int row, const QString *texts, int count)
+{
+    count = std::min(count, m_columns);
+    if (!contains(row, 0) || count <= 0)
+        return;
+    QList<QString> &cells = m_rows[row].text;
+    if (cells.size() < m_columns)
+        cells.resize(m_columns);
+    for (int column = 0; column < count; ++column)
+        cells[column] = texts[column];
+    noteChange(row, 0, TextChanged);
+    noteChange(row, count - 1, TextChanged);
+}
+
 void FlexGridModel::setText(int row, int column, const QString &text)
 {
     if (!contains(row, column))

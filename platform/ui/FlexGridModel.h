@@ -29,6 +29,8 @@ public:
     bool contains(int row, int column) const;
     QString text(int row, int column) const;
     void setText(int row, int column, const QString &text);
+    // The texts of columns 0 … count - 1 of a row at once (a row filled in one go).
+    void setRowTexts(int row, const QString *texts, int count);
     // Invalid colours mean "the grid's default".
     QColor backColor(int row, int column) const;
     QColor foreColor(int row, int column) const;

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <optional>
 #include <unordered_map>
+#include <vector>
 
 namespace TextMeasure {
 namespace {
@@ -16,7 +17,36 @@ struct FontCache
 {
     std::optional<QFontMetricsF> metrics;
     QHash<QString, int> widths;
+    std::vector<float> advances; // by UTF-16 code, negative until measured
 };
+
+// Characters measured one by one: Latin and the CJK blocks, which neither kern nor
+// join in the windows' fonts (as the desktop's own text measuring, which ignores
+// kerning). Other scripts are shaped as a whole.
+bool measuredByCharacter(char16_t c)
+{
+    return (c >= 0x20 && c < 0x0300) || (c >= 0x3000 && c < 0xA000) || (c >= 0xFF00 && c < 0xFFF0);
+}
+
+// The width in pixels as the sum of the characters' advances; false when the text has
+// a character that must be shaped with its neighbours.
+bool sumOfAdvances(FontCache &cache, const QString &text, double *pixels)
+{
+    if (cache.advances.empty())
+        cache.advances.assign(0x10000, -1.0f);
+    double sum = 0;
+    for (QChar ch : text) {
+        const char16_t c = ch.unicode();
+        if (!measuredByCharacter(c))
+            return false;
+        float &advance = cache.advances[c];
+        if (advance < 0)
+            advance = float(cache.metrics->horizontalAdvance(ch));
+        sum += advance;
+    }
+    *pixels = sum;
+    return true;
+}
 
 constexpr qsizetype MaxEntriesPerFont = 100000;
 
@@ -27,7 +57,8 @@ FontCache &cacheFor(const QFont &font)
     static std::unordered_map<QString, FontCache> caches;
     static QFont lastFont;
     static FontCache *lastCache = nullptr;
-    if (lastCache && font == lastFont)
+    // A copy of the same font is recognised without comparing its attributes.
+    if (lastCache && (font.isCopyOf(lastFont) || font == lastFont))
         return *lastCache;
     FontCache &cache = caches[font.key()]; // elements of the map never move
     if (!cache.metrics)
@@ -44,6 +75,9 @@ int widthTwips(const QFont &font, const QString &text)
     if (text.isEmpty())
         return 0;
     FontCache &cache = cacheFor(font);
+    double pixels = 0;
+    if (sumOfAdvances(cache, text, &pixels))
+        return static_cast<int>(std::lround(pixels * Twips::PerPixel));
     auto found = cache.widths.constFind(text);
     if (found != cache.widths.constEnd())
         return *found;
