@@ -11,6 +11,8 @@
 #include "shell/AppState.h"
 #include "shell/Program.h"
 #include "usage/IssuedBooksSql.h"
+#include "db/DatabaseSetup.h"
+#include "usage/frm票据反核销.h"
 #include "usage/frm票据明细.h"
 #include "usage/frm票据核销.h"
 
@@ -661,6 +663,36 @@ private slots:
         window->resize(1000, 700);
         QApplication::processEvents();
         QVERIFY(qAbs(grid->geometry().bottom() + 1 + 2 - frame->y()) <= 1);
+    }
+
+    // ---------------------------------------------------------------- with the reverse write-off
+
+    void aReversedBookIsListedAgainForItsDepartment()
+    {
+        DatabaseSetup::loadDemoData(database->check());
+        OperatorContext().职能部门编号 = u"07"_s;
+        OperatorContext().职能部门名称 = u"餐饮服务中心"_s;
+        QVERIFY(openWindow());
+        doubleClickNode(1);
+        QVERIFY(rowOfBook(u"01-2025-03"_s) < 0);
+
+        auto *reverse = new frm票据反核销;
+        reverse->show();
+        reverse->Text2->setText(u"01-2025-03"_s);
+        reverse->Command1_Click();
+        reverse->Text1->setText(u"HX2026001"_s);
+        MessageBoxes::queueAnswer(MessageBoxes::Answer::Yes);
+        reverse->Command3_Click();
+        QCOMPARE(shownTexts().last(), u"反核销完成！"_s);
+        delete reverse;
+        QCOMPARE(database->count(u"票据核销记录"_s, u"核销记录编号 = 'HX2026001'"_s), 0);
+
+        doubleClickNode(1);
+        const int row = rowOfBook(u"01-2025-03"_s);
+        QVERIFY(row > 0);
+        // Its bills as the write-off left them: none written off any more.
+        QCOMPARE(grid->TextMatrix(row, 7), u"50"_s);
+        QCOMPARE(database->count(u"票据"_s, u"入库单编号 = '01-2025-03' and 核销日期 is not null"_s), 0);
     }
 
     void theExitButtonClosesTheWindow()
