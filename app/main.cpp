@@ -3,6 +3,7 @@
 #include "shell/Program.h"
 #include "shell/WindowRegistry.h"
 #include "shell/frmLogin.h"
+#include "report/frm收款日报表.h"
 #include "restore/Frm票据作废恢复申请.h"
 #include "restore/frm恢复流程设置.h"
 #include "restore/frm申请详细.h"
@@ -35,6 +36,7 @@ void registerWindows()
     registerWindow({QStringLiteral("票据反核销"), [] { return new frm票据反核销; }, Placement::Child});
     registerWindow({QStringLiteral("票据作废恢复申请"), [] { return new Frm票据作废恢复申请; }, Placement::TopLevel});
     registerWindow({QStringLiteral("票据作废恢复审批"), [] { return new frm申请详细; }, Placement::Child});
+    registerWindow({QStringLiteral("票据作废查询"), [] { return new frm收款日报表; }, Placement::MaximizedChild});
     registerWindow({QStringLiteral("恢复路径设置"), [] { return new frm恢复流程设置; }, Placement::Child});
 }
 

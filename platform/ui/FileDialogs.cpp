@@ -42,11 +42,14 @@ void reportUnused()
 
 } // namespace
 
-QString getSaveFileName(QWidget *parent, const QString &caption, const QString &suggested, const QString &filter)
+QString getSaveFileName(QWidget *parent, const QString &caption, const QString &suggested, const QString &filter,
+                        ExistingFile existing)
 {
     if (auto answer = scriptedAnswer(Record::Save, caption, suggested, filter))
         return *answer;
-    return QFileDialog::getSaveFileName(parent, caption, suggested, filter);
+    const QFileDialog::Options options =
+        existing == ExistingFile::AddTo ? QFileDialog::DontConfirmOverwrite : QFileDialog::Options();
+    return QFileDialog::getSaveFileName(parent, caption, suggested, filter, nullptr, options);
 }
 
 QString getOpenFileName(QWidget *parent, const QString &caption, const QString &folder, const QString &filter)

@@ -10,7 +10,11 @@ class QWidget;
 namespace FileDialogs {
 
 // The chosen file name, or empty text when the operator cancelled.
-QString getSaveFileName(QWidget *parent, const QString &caption, const QString &suggested, const QString &filter);
+// Whether choosing an existing file asks to replace it; a file that is added to (a
+// workbook that gets one more sheet) is not replaced.
+enum class ExistingFile { ConfirmReplace, AddTo };
+QString getSaveFileName(QWidget *parent, const QString &caption, const QString &suggested, const QString &filter,
+                        ExistingFile existing = ExistingFile::ConfirmReplace);
 QString getOpenFileName(QWidget *parent, const QString &caption, const QString &folder, const QString &filter);
 
 // ---- scripting for tests

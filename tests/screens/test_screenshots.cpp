@@ -13,6 +13,8 @@
 #include "platform/ui/FlexGrid.h"
 #include "platform/ui/CheckBox.h"
 #include "platform/ui/ListBox.h"
+#include "platform/ui/DatePicker.h"
+#include "report/frm收款日报表.h"
 #include "restore/Frm票据作废恢复申请.h"
 #include "restore/frm恢复流程设置.h"
 #include "restore/frm申请详细.h"
@@ -86,6 +88,7 @@ private slots:
         registerWindow({QStringLiteral("票据反核销"), [] { return new frm票据反核销; }, WindowEntry::Placement::Child});
         registerWindow({QStringLiteral("票据作废恢复申请"), [] { return new Frm票据作废恢复申请; }, WindowEntry::Placement::TopLevel});
         registerWindow({QStringLiteral("票据作废恢复审批"), [] { return new frm申请详细; }, WindowEntry::Placement::Child});
+        registerWindow({QStringLiteral("票据作废查询"), [] { return new frm收款日报表; }, WindowEntry::Placement::MaximizedChild});
         registerWindow({QStringLiteral("恢复路径设置"), [] { return new frm恢复流程设置; }, WindowEntry::Placement::Child});
         MessageBoxes::startScripting();
     }
@@ -232,6 +235,25 @@ private slots:
         window->Command1_Click();
         MessageBoxes::clearRecords();
         OperatorContext() = signedIn;
+    }
+
+    // The void statistics of the first office over the year, every item and method.
+    void voidReportWindow()
+    {
+        MDIForm1 *main = MDIForm1::existingInstance();
+        auto *window = dynamic_cast<frm收款日报表 *>(main->openEntryWindow(QStringLiteral("票据作废查询")));
+        QVERIFY(window);
+        QApplication::processEvents();
+        QVERIFY(window->Combo1->listCount() > 0);
+        window->Combo1->setListIndex(0);
+        window->Check2->setValue(1);
+        window->DTPicker1->setValue(QDate(2026, 1, 1));
+        window->Command1_Click(0);
+        QVERIFY(MessageBoxes::records().isEmpty());
+        QVERIFY(window->MSFlexGrid1->Rows() > 2);
+        QApplication::processEvents();
+        save(main->grab().toImage(), QStringLiteral("void_report.png"));
+        window->Command1_Click(2);
     }
 
     // The approval paths with the first path selected, its nodes listed and the posts

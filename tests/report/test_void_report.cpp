@@ -1,0 +1,586 @@
+// The void statistics report: its filters as they load, the checks before the query,
+// the statement of each mode, the grid it fills with its total, and the hand-offs to
+// printing and to the workbook export.
+#include "ShownMessages.h"
+#include "TestDatabase.h"
+#include "platform/db/Recordset.h"
+#include "platform/ui/CheckBox.h"
+#include "platform/ui/DatePicker.h"
+#include "platform/ui/DisplayFormats.h"
+#include "platform/ui/DropDownList.h"
+#include "platform/ui/FlexGrid.h"
+#include "platform/ui/KeyedTree.h"
+#include "platform/ui/MessageBoxes.h"
+#include "platform/ui/StatusBar.h"
+#include "platform/ui/TextMeasure.h"
+#include "output/frmToExcel.h"
+#include "platform/ui/PictureButton.h"
+#include "platform/print/RecordingPrintSurface.h"
+#include "report/VoidReportSql.h"
+#include "report/frm收款日报表.h"
+#include "shell/AppState.h"
+#include "shell/Program.h"
+
+#include <QJsonArray>
+#include <QLineEdit>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QPointer>
+#include <QProcess>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QDate Today_(2026, 12, 9);
+
+} // namespace
+
+class TestVoidReport : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestDatabase> database;
+    QPointer<frm收款日报表> window;
+
+    // ---- data
+
+    void addOffice(const QString &code, const QString &name, const QString &department)
+    {
+        database->insert(u"设置管理处"_s, {{u"GYD_DH"_s, code}, {u"GYD_Name"_s, name}, {u"对应部门代号"_s, department}});
+    }
+
+    void addItem(const QString &code, const QString &name, const QString &category, const QVariant &endedOn = QVariant())
+    {
+        database->insert(u"SetupSFXM"_s, {{u"DH"_s, code}, {u"XM"_s, name}, {u"收费类别"_s, category}, {u"终止日期"_s, endedOn}});
+    }
+
+    // A bill with its lines (item code, amount, summary).
+    qlonglong addBill(const QString &book, const QString &number, const QString &department, const QVariant &office,
+                      const QVariant &voidedOn, const QVariant &paymentMethod, const QString &cashier,
+                      const QList<std::tuple<QString, QVariant, QVariant>> &lines)
+    {
+        const qlonglong id = database->insert(u"票据"_s, {{u"入库单编号"_s, book},
+                                                          {u"票据编号"_s, number},
+                                                          {u"开票部门编号"_s, department},
+                                                          {u"管理处"_s, office},
+                                                          {u"付款人"_s, u"付款人"_s + number.right(2)},
+                                                          {u"开票日期"_s, u"2026-11-02"_s},
+                                                          {u"开票人"_s, u"李秀英"_s},
+                                                          {u"收款日期"_s, u"2026-11-03"_s},
+                                                          {u"收款人"_s, cashier},
+                                                          {u"收款方式"_s, paymentMethod},
+                                                          {u"作废日期"_s, voidedOn}});
+        for (const auto &[item, amount, summary] : lines)
+            database->insert(u"票据开票数据"_s, {{u"票据id"_s, id},
+                                                 {u"票据编号"_s, number},
+                                                 {u"入库单编号"_s, book},
+                                                 {u"项目"_s, database->scalar(u"select XM from SetupSFXM where DH='%1'"_s.arg(item))},
+                                                 {u"收费项目代号"_s, item},
+                                                 {u"金额"_s, amount},
+                                                 {u"摘要"_s, summary}});
+        return id;
+    }
+
+    // Department 06 owns offices G01 and G02; 07 owns G07. Items 1, 2, 10 of 物业收费,
+    // 3 of 水电, 9 ended.
+    void addOrganisation()
+    {
+        addDepartment(*database, u"06"_s, u"物业管理中心"_s);
+        addDepartment(*database, u"07"_s, u"餐饮服务中心"_s);
+        addOffice(u"G01"_s, u"东区物业管理处"_s, u"06"_s);
+        addOffice(u"G02"_s, u"西区物业管理处"_s, u"06"_s);
+        addOffice(u"G07"_s, u"餐饮管理处"_s, u"07"_s);
+        addItem(u"10"_s, u"垃圾清运费"_s, u"物业收费"_s);
+        addItem(u"2"_s, u"停车费"_s, u"物业收费"_s);
+        addItem(u"1"_s, u"物业费"_s, u"物业收费"_s);
+        addItem(u"3"_s, u"水费"_s, u"水电"_s);
+        addItem(u"9"_s, u"旧项目"_s, u"旧类别"_s, u"2020-01-01"_s);
+        for (const char *method : {"现金", "转账"})
+            database->insert(u"收款方式列表"_s, {{u"收款方式"_s, QString::fromUtf8(method)}});
+        addEmployee(*database, u"1006"_s, u"李秀英"_s, u"123"_s);
+        addEmployee(*database, u"1011"_s, u"郑华"_s, u"123"_s);
+        addPost(*database, u"7"_s, u"物业收费员"_s, u"06"_s, u"04"_s, u"1006"_s);
+        addPost(*database, u"12"_s, u"物业复核"_s, u"06"_s, u"03"_s, u"1011"_s);
+        addPost(*database, u"13"_s, u"物业收费员二"_s, u"06"_s, u"04"_s, u"1006"_s);
+        addPost(*database, u"9"_s, u"餐饮收费员"_s, u"07"_s, u"04"_s, u"1011"_s);
+    }
+
+    // The voided bills the modes tell apart.
+    void addVoidedBills()
+    {
+        addBill(u"01-2026-01"_s, u"00000001"_s, u"06"_s, u"G01"_s, u"2026-12-01"_s, u"现金"_s, u"李秀英"_s,
+                {{u"1"_s, 1050.5, u"12月物业费"_s}, {u"2"_s, 150, QVariant()}, {u"1"_s, 1050.5, u"12月物业费"_s}});
+        addBill(u"01-2026-01"_s, u"00000002"_s, u"06"_s, QVariant(), u"2026-12-09 15:30:00"_s, u"转账"_s, u"郑华"_s,
+                {{u"10"_s, 80.25, u"垃圾"_s}});
+        addBill(u"01-2026-02"_s, u"00000001"_s, u"06"_s, u"G02"_s, u"2026-12-05"_s, u"现金"_s, u"郑华"_s,
+                {{u"3"_s, QVariant(), u"水费"_s}, {u"1"_s, 9.99, u"物业费"_s}});
+        addBill(u"01-2026-03"_s, u"00000001"_s, u"07"_s, u"G07"_s, u"2026-12-02"_s, u"现金"_s, u"郑华"_s, {{u"1"_s, 5, u"餐饮"_s}});
+        addBill(u"01-2026-01"_s, u"00000003"_s, u"06"_s, u"G01"_s, u"2026-11-30"_s, u"现金"_s, u"李秀英"_s, {{u"1"_s, 7, u"上月"_s}});
+        addBill(u"01-2026-01"_s, u"00000004"_s, u"06"_s, u"G01"_s, u"2026-12-03"_s, QVariant(), u"李秀英"_s, {{u"1"_s, 6, u"无收款方式"_s}});
+        addBill(u"01-2026-01"_s, u"00000005"_s, u"06"_s, u"G01"_s, QVariant(), u"现金"_s, u"李秀英"_s, {{u"1"_s, 4, u"未作废"_s}});
+    }
+
+    // ---- the window
+
+    bool openWindow()
+    {
+        window = new frm收款日报表;
+        window->show();
+        return QTest::qWaitForWindowExposed(window);
+    }
+
+    // Office, every item, December 2026 up to today, every payment method and cashier.
+    void chooseFilters(int office = 0, int mode = 0)
+    {
+        window->Combo1->setListIndex(office);
+        window->Check2->setValue(1);
+        window->DTPicker1->setValue(QDate(2026, 12, 1));
+        window->DTPicker2->setValue(Today_);
+        window->Combo4->setListIndex(mode);
+    }
+
+    void run() { QTest::mouseClick(window->Command1[0], Qt::LeftButton); }
+
+    QStringList gridRow(int row) const
+    {
+        QStringList cells;
+        for (int c = 0; c < 12; ++c)
+            cells << window->MSFlexGrid1->TextMatrix(row, c);
+        return cells;
+    }
+
+    // "book/bill/item/amount" of every line row, then the total row's amount.
+    QStringList reportLines() const
+    {
+        QStringList lines;
+        FlexGrid *grid = window->MSFlexGrid1;
+        for (int row = 1; row < grid->Rows(); ++row)
+            lines << grid->TextMatrix(row, 1) + u'/' + grid->TextMatrix(row, 2) + u'/' + grid->TextMatrix(row, 4) + u'/'
+                    + grid->TextMatrix(row, 6);
+        return lines;
+    }
+
+
+    QStringList treeNodes() const
+    {
+        QStringList nodes;
+        for (int n = 1; n <= window->TreeView1->count(); ++n)
+            nodes << u"%1:%2:%3:%4"_s.arg(window->TreeView1->key(n), window->TreeView1->text(n))
+                         .arg(window->TreeView1->image(n))
+                         .arg(window->TreeView1->parentOf(n));
+        return nodes;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        qputenv("TESSALINE_NO_DESKTOP", "1");
+    }
+
+    void init()
+    {
+        resetAppState();
+        MessageBoxes::startScripting();
+        setClockForTests(QDateTime(Today_, QTime(16, 0)));
+        database = std::make_unique<TestDatabase>();
+        database->install();
+        OperatorContext().职能部门编号 = u"06"_s;
+        OperatorContext().职能部门名称 = u"物业管理中心"_s;
+        OperatorContext().岗位名称 = u"物业收费员"_s;
+        addOrganisation();
+    }
+
+    void cleanup()
+    {
+        delete window.data();
+        MessageBoxes::stopScripting();
+        setClockForTests(QDateTime());
+        database.reset();
+    }
+
+    // ---------------------------------------------------------------- opening
+
+    void opensWithTheDepartmentsOfficesItemsMethodsAndCashiers()
+    {
+        QVERIFY(openWindow());
+        QCOMPARE(window->windowTitle(), u"收款日报表"_s);
+        QCOMPARE(window->Combo1->listCount(), 2);
+        QCOMPARE(window->Combo1->lineText(0), u"G01 东区物业管理处"_s);
+        QCOMPARE(window->Combo1->listIndex(), -1);
+        QCOMPARE(treeNodes(), (QStringList{u"L水电:水电:8:0"_s, u"X3:水费:7:1"_s, u"L物业收费:物业收费:8:0"_s, u"X1:物业费:7:3"_s,
+                                           u"X2:停车费:7:3"_s, u"X10:垃圾清运费:7:3"_s}));
+        for (int n = 1; n <= window->TreeView1->count(); ++n)
+            QVERIFY(!window->TreeView1->isChecked(n));
+        QCOMPARE(window->Combo2->lineText(0), u"选择全部"_s);
+        QCOMPARE(window->Combo2->listCount(), 3);
+        QCOMPARE(window->Combo2->listIndex(), 0);
+        // Post order; a person with two posts twice; another department's holder not at all.
+        QStringList cashiers;
+        for (int i = 0; i < window->Combo3->listCount(); ++i)
+            cashiers << window->Combo3->lineText(i);
+        QCOMPARE(cashiers, (QStringList{u"选择全部"_s, u"郑华"_s, u"李秀英"_s, u"李秀英"_s}));
+        QCOMPARE(window->Combo4->lineText(2), u"按管理项目统计"_s);
+        QCOMPARE(window->Combo4->listIndex(), 0);
+        QCOMPARE(window->DTPicker1->value(), Today_);
+        QCOMPARE(window->DTPicker2->value(), Today_);
+        auto *status = window->findChild<StatusBar *>(u"StatusBar1"_s);
+        QCOMPARE(status->panelText(2), u" 物业管理中心"_s);
+        QCOMPARE(status->panelText(4), u" 物业收费员"_s);
+        QCOMPARE(window->MSFlexGrid1->Rows(), 1);
+        QCOMPARE(window->MSFlexGrid1->Cols(), 12);
+        QCOMPARE(window->MSFlexGrid1->ColAlignment(6), 7);
+    }
+
+    void aFailureWhileOpeningIsShownAndWhatLoadedStays()
+    {
+        DbConnection().failAtStatement(3); // after the offices and the categories
+        QVERIFY(openWindow());
+        QCOMPARE(MessageBoxes::records().size(), 1);
+        QVERIFY(MessageBoxes::records()[0].text.contains(u' '));
+        QCOMPARE(MessageBoxes::records()[0].icon, MessageBoxes::Icon::Information);
+        QCOMPARE(window->Combo1->listCount(), 2);
+        QCOMPARE(window->Combo4->listCount(), 0);
+    }
+
+    void checkingCascadesFromCategoriesAndAll()
+    {
+        QVERIFY(openWindow());
+        KeyedTree *tree = window->TreeView1;
+        const int category = tree->indexOfKey(u"L物业收费"_s);
+        tree->setChecked(category, true);
+        emit tree->nodeChecked(category);
+        QVERIFY(tree->isChecked(tree->indexOfKey(u"X1"_s)) && tree->isChecked(tree->indexOfKey(u"X10"_s)));
+        QVERIFY(!tree->isChecked(tree->indexOfKey(u"X3"_s)));
+        tree->setChecked(category, false);
+        emit tree->nodeChecked(category);
+        QVERIFY(!tree->isChecked(tree->indexOfKey(u"X2"_s)));
+        // An item leaves its category as it is.
+        const int item = tree->indexOfKey(u"X3"_s);
+        tree->setChecked(item, true);
+        emit tree->nodeChecked(item);
+        QVERIFY(!tree->isChecked(tree->indexOfKey(u"L水电"_s)));
+        window->Check2->setValue(1);
+        for (int n = 1; n <= tree->count(); ++n)
+            QVERIFY(tree->isChecked(n));
+        window->Check2->setValue(0);
+        for (int n = 1; n <= tree->count(); ++n)
+            QVERIFY(!tree->isChecked(n));
+    }
+
+    // ---------------------------------------------------------------- checks
+
+    void theChecksStopTheQueryBeforeAnyStatement()
+    {
+        addVoidedBills();
+        QVERIFY(openWindow());
+        DbConnection().clearStatementLog();
+        window->Check2->setValue(1);
+        run(); // no office: nothing at all
+        QCOMPARE(shownTexts(), QStringList());
+        chooseFilters();
+        window->DTPicker1->setValue(QDate(2026, 12, 10));
+        run();
+        window->DTPicker1->setValue(QDate(2026, 12, 1));
+        window->Check2->setValue(0);
+        KeyedTree *tree = window->TreeView1;
+        tree->setChecked(tree->indexOfKey(u"L物业收费"_s), true); // a category alone counts for nothing
+        run();
+        QCOMPARE(shownTexts(), (QStringList{u"作废日期起始日期不能大于终止日期，请重新选择！"_s, u"请选择收费项目！"_s}));
+        QCOMPARE(MessageBoxes::records()[0].title, MessageBoxes::executableName());
+        QCOMPARE(MessageBoxes::records()[0].icon, MessageBoxes::Icon::Critical);
+        QCOMPARE(MessageBoxes::records()[1].title, u"提示"_s);
+        QCOMPARE(MessageBoxes::records()[1].icon, MessageBoxes::Icon::Information);
+        QCOMPARE(DbConnection().statementLog(), QStringList());
+    }
+
+    void anEmptyPaymentMethodListIsToldNotFailed()
+    {
+        database->check().execute(u"delete from 收款方式列表"_s);
+        QVERIFY(openWindow());
+        chooseFilters();
+        run();
+        QCOMPARE(shownTexts(), QStringList{u"没有可统计的收款方式，请先在收款方式列表中设置收款方式！"_s});
+    }
+
+    // ---------------------------------------------------------------- statements
+
+    void eachModeHasItsStatement()
+    {
+        VoidReportFilter filter;
+        filter.officeCode = u"G01"_s;
+        filter.departmentCode = u"06"_s;
+        filter.firstDay = QDate(2026, 12, 1);
+        filter.lastDay = QDate(2026, 12, 9);
+        filter.paymentMethods = {u"现金"_s, u"转账"_s};
+        filter.itemCodes = {u"1"_s, u"10"_s};
+        const QString select = u" SELECT 票据.入库单编号, 票据.票据编号, 票据.付款人, 票据开票数据.项目, 票据开票数据.摘要, 票据开票数据.金额,票据.开票日期,票据.开票人, 票据.收款日期, 票据.收款人"_s;
+        const QString from = u" FROM  票据 INNER JOIN 票据开票数据 ON 票据.ID = 票据开票数据.票据id Inner Join 设置管理处 On 票据.开票部门编号=设置管理处.对应部门代号"_s;
+        const QString rest = u" And 票据.作废日期 >= '2026-12-01' and 票据.作废日期 < '2026-12-10'   AND  票据.收款方式 in ('现金','转账') and 票据开票数据.收费项目代号 in ('1','10')"_s;
+        const QString order = u" Order By 入库单编号,票据编号,付款人"_s;
+        QCOMPARE(voidReportSql(filter), select + from + u" WHERE 设置管理处.GYD_DH='G01' "_s + rest + order);
+        filter.mode = VoidReportFilter::DepartmentWithoutOffice;
+        QCOMPARE(voidReportSql(filter),
+                 select + u" FROM  票据 INNER JOIN 票据开票数据 ON 票据.ID = 票据开票数据.票据id Inner Join (Select Distinct 对应部门代号 From 设置管理处) 设置管理处 On 票据.开票部门编号=设置管理处.对应部门代号"_s
+                     + u" WHERE 设置管理处.对应部门代号='06' And 票据.管理处 is Null  "_s + rest + order);
+        filter.mode = VoidReportFilter::OfficeOnly;
+        filter.cashier = u"李秀英"_s;
+        QCOMPARE(voidReportSql(filter), select + from + u" WHERE 设置管理处.GYD_DH='G01' AND 票据.管理处='G01' "_s + rest
+                                            + u" AND 票据.收款人='李秀英'"_s + order);
+        filter.cashier = u"O'Brien"_s;
+        QVERIFY(voidReportSql(filter).contains(u"收款人='O''Brien'"_s));
+    }
+
+    // ---------------------------------------------------------------- results
+
+    void theDepartmentOfTheOfficeWithTheTotal()
+    {
+        addVoidedBills();
+        QVERIFY(openWindow());
+        chooseFilters(0, 0);
+        DbConnection().clearStatementLog();
+        run();
+        QCOMPARE(shownTexts(), QStringList());
+        QCOMPARE(DbConnection().statementLog().value(0), window->StatementText);
+        // Every line of the department's bills voided in the days, by book, bill and
+        // payer; the bill voided in the afternoon of the last day included; the other
+        // department's, last month's, the unvoided and the one without a listed
+        // payment method left out.
+        QCOMPARE(reportLines(), (QStringList{u"01-2026-01/00000001/物业费/1050.50"_s, u"01-2026-01/00000001/停车费/150.00"_s,
+                                             u"01-2026-01/00000001/物业费/1050.50"_s, u"01-2026-01/00000002/垃圾清运费/80.25"_s,
+                                             u"01-2026-02/00000001/水费/"_s, u"01-2026-02/00000001/物业费/9.99"_s,
+                                             u"合计///2341.24"_s}));
+        QCOMPARE(gridRow(1), (QStringList{u"1"_s, u"01-2026-01"_s, u"00000001"_s, u"付款人01"_s, u"物业费"_s, u"[12月物业费]"_s,
+                                          u"1050.50"_s, u"2026-11-02"_s, u"李秀英"_s, u"2026-11-03"_s, u"李秀英"_s, QString()}));
+        QCOMPARE(window->MSFlexGrid1->TextMatrix(2, 5), QString()); // a NULL summary has no brackets
+        QCOMPARE(gridRow(7), (QStringList{QString(), u"合计"_s, QString(), QString(), QString(), QString(), u"2341.24"_s,
+                                          QString(), QString(), QString(), QString(), QString()}));
+        QCOMPARE(window->MSFlexGrid1->MergeCells(), 3);
+        QVERIFY(window->MSFlexGrid1->MergeCol(0) && window->MSFlexGrid1->MergeCol(1) && window->MSFlexGrid1->MergeCol(2));
+        QVERIFY(!window->MSFlexGrid1->MergeCol(3));
+        QCOMPARE(window->MSFlexGrid1->ColWidth(11), 0);
+        QVERIFY(window->MSFlexGrid1->isVisible());
+    }
+
+    void theDepartmentsLinesWithoutAnOfficeAreListedOnce()
+    {
+        addVoidedBills();
+        addBill(u"01-2026-01"_s, u"00000006"_s, u"06"_s, QVariant(), u"2026-12-04"_s, u"现金"_s, u"郑华"_s,
+                {{u"2"_s, 20, u"同一行"_s}, {u"2"_s, 20, u"同一行"_s}});
+        QVERIFY(openWindow());
+        chooseFilters(1, 1); // the office choice does not count in this mode
+        run();
+        // 06 owns two offices; each line still appears once, two equal lines twice.
+        QCOMPARE(reportLines(), (QStringList{u"01-2026-01/00000002/垃圾清运费/80.25"_s, u"01-2026-01/00000006/停车费/20.00"_s,
+                                             u"01-2026-01/00000006/停车费/20.00"_s, u"合计///120.25"_s}));
+    }
+
+    void theOfficesOwnLinesOnly()
+    {
+        addVoidedBills();
+        QVERIFY(openWindow());
+        chooseFilters(1, 2); // G02
+        run();
+        QCOMPARE(reportLines(), (QStringList{u"01-2026-02/00000001/水费/"_s, u"01-2026-02/00000001/物业费/9.99"_s, u"合计///9.99"_s}));
+    }
+
+    void aCashierAPaymentMethodAndOneDayNarrowTheLines()
+    {
+        addVoidedBills();
+        QVERIFY(openWindow());
+        chooseFilters(0, 0);
+        window->Combo3->setListIndex(1); // 郑华
+        run();
+        QCOMPARE(reportLines(), (QStringList{u"01-2026-01/00000002/垃圾清运费/80.25"_s, u"01-2026-02/00000001/水费/"_s,
+                                             u"01-2026-02/00000001/物业费/9.99"_s, u"合计///90.24"_s}));
+        window->Combo3->setListIndex(0);
+        window->Combo2->setListIndex(2); // 转账
+        run();
+        QCOMPARE(reportLines(), (QStringList{u"01-2026-01/00000002/垃圾清运费/80.25"_s, u"合计///80.25"_s}));
+        window->Combo2->setListIndex(0);
+        window->DTPicker1->setValue(Today_);
+        run();
+        QCOMPARE(reportLines(), (QStringList{u"01-2026-01/00000002/垃圾清运费/80.25"_s, u"合计///80.25"_s}));
+    }
+
+    void noLinesLeaveTheHeaderOnly()
+    {
+        addVoidedBills();
+        QVERIFY(openWindow());
+        chooseFilters();
+        run();
+        const int rows = window->MSFlexGrid1->Rows();
+        QVERIFY(rows > 1);
+        // A failed check leaves the last result as it was.
+        window->Check2->setValue(0);
+        run();
+        QCOMPARE(window->MSFlexGrid1->Rows(), rows);
+        window->Check2->setValue(1);
+        window->DTPicker1->setValue(QDate(2025, 1, 1));
+        window->DTPicker2->setValue(QDate(2025, 1, 31));
+        run();
+        QCOMPARE(window->MSFlexGrid1->Rows(), 1);
+        QCOMPARE(window->MSFlexGrid1->MergeCells(), 3);
+        QCOMPARE(window->MSFlexGrid1->ColWidth(11), 0);
+    }
+
+    void theTotalIsTheExactSumOfTheAmountsShown()
+    {
+        // Amounts with cents that binary floating point cannot add exactly.
+        QRandomGenerator random(20261209);
+        qint64 cents = 0;
+        const qlonglong bill = addBill(u"01-2026-09"_s, u"00000001"_s, u"06"_s, u"G01"_s, u"2026-12-02"_s, u"现金"_s, u"李秀英"_s, {});
+        QStringList values;
+        for (int i = 0; i < 3000; ++i) {
+            const qint64 c = 1 + random.bounded(100000);
+            cents += c;
+            values << u"(%1, '1', %2)"_s.arg(bill).arg(double(c) / 100.0, 0, 'g', 15);
+        }
+        database->check().execute(u"insert into 票据开票数据 (票据id, 收费项目代号, 金额) values "_s + values.join(u','));
+        QVERIFY(openWindow());
+        chooseFilters();
+        run();
+        FlexGrid *grid = window->MSFlexGrid1;
+        QCOMPARE(grid->Rows(), 3002);
+        QCOMPARE(grid->TextMatrix(3001, 6), u"%1.%2"_s.arg(cents / 100).arg(cents % 100, 2, 10, QLatin1Char('0')));
+    }
+
+    void columnsGrowToTheirTextsAndNeverShrink()
+    {
+        addVoidedBills();
+        addBill(u"01-2026-01-长长的票据簿编号"_s, u"00000009"_s, u"06"_s, u"G01"_s, u"2026-12-02"_s, u"现金"_s, u"李秀英"_s,
+                {{u"1"_s, 1, u"x"_s}});
+        QVERIFY(openWindow());
+        const int before = window->MSFlexGrid1->ColWidth(1);
+        chooseFilters();
+        run();
+        const int wide = window->MSFlexGrid1->ColWidth(1);
+        QVERIFY(wide > before);
+        QCOMPARE(wide, TextMeasure::widthTwips(window->font(), u"01-2026-01-长长的票据簿编号"_s) + 95);
+        // The amount column takes its widest amount, the total included.
+        QVERIFY(window->MSFlexGrid1->ColWidth(6) >= TextMeasure::widthTwips(window->font(), u"2342.24"_s) + 95);
+        window->DTPicker1->setValue(QDate(2025, 1, 1));
+        window->DTPicker2->setValue(QDate(2025, 1, 2));
+        run();
+        QCOMPARE(window->MSFlexGrid1->ColWidth(1), wide);
+    }
+
+    void aFailedQueryIsShownWithoutASpace()
+    {
+        addVoidedBills();
+        QVERIFY(openWindow());
+        chooseFilters();
+        DbConnection().failAtStatement(1);
+        run();
+        QCOMPARE(MessageBoxes::records().size(), 1);
+        const MessageBoxes::Record box = MessageBoxes::records()[0];
+        QCOMPARE(box.icon, MessageBoxes::Icon::Information);
+        QCOMPARE(box.title, MessageBoxes::executableName());
+        QVERIFY(!box.text.startsWith(u"错误号"_s));
+        // The number runs straight into the description.
+        QVERIFY2(QRegularExpression(u"^-?\\d+[^\\d ]"_s).match(box.text).hasMatch(), qPrintable(box.text));
+    }
+
+    void exitClosesTheWindow()
+    {
+        QVERIFY(openWindow());
+        QTest::mouseClick(window->Command1[2], Qt::LeftButton);
+        QTRY_VERIFY(window.isNull());
+    }
+
+    // ---------------------------------------------------------------- printing and exporting
+
+    void printingHandsTheGridAndItsTitlesToThePrintEngine()
+    {
+        addVoidedBills();
+        OrganisationName() = u"滨江大学财务处"_s;
+        QVERIFY(openWindow());
+        chooseFilters();
+        run();
+        RecordingPrintSurface surface(30000, 16000, RecordingPrintSurface::Metrics::Font);
+        frm收款日报表::setPrintSurfaceForTests(&surface);
+        QTest::mouseClick(window->Command1[3], Qt::LeftButton);
+        frm收款日报表::setPrintSurfaceForTests(nullptr);
+        QCOMPARE(shownTexts(), QStringList());
+        QVERIFY(surface.documentEnded());
+        QStringList texts;
+        for (const auto &t : surface.texts())
+            texts << t.text;
+        QVERIFY2(texts.contains(u"(东区物业管理处)作废统计报表"_s), qPrintable(texts.join(u'|')));
+        QVERIFY(texts.contains(u"日期范围:2026年12月01日-2026年12月09日"_s));
+        // The three lines of one bill: its book and number printed once each.
+        QCOMPARE(texts.count(u"00000001"_s), 2); // 01-2026-01 and 01-2026-02
+        QCOMPARE(texts.count(u"01-2026-01"_s), 1);
+        QCOMPARE(texts.count(u"[12月物业费]"_s), 2);
+        QVERIFY(texts.contains(u"合计"_s) && texts.contains(u"2341.24"_s));
+        // Printing with no office: empty brackets.
+        window->Combo1->setListIndex(-1);
+        RecordingPrintSurface second(30000, 16000, RecordingPrintSurface::Metrics::Font);
+        frm收款日报表::setPrintSurfaceForTests(&second);
+        QTest::mouseClick(window->Command1[3], Qt::LeftButton);
+        frm收款日报表::setPrintSurfaceForTests(nullptr);
+        QStringList secondTexts;
+        for (const auto &t : second.texts())
+            secondTexts << t.text;
+        QVERIFY(secondTexts.contains(u"()作废统计报表"_s));
+    }
+
+    void exportingHandsTheGridToTheWorkbookExport()
+    {
+        addVoidedBills();
+        QVERIFY(openWindow());
+        window->Combo1->setListIndex(-1);
+        QTest::mouseClick(window->Command1[1], Qt::LeftButton); // no office: nothing
+        QVERIFY(!QApplication::topLevelWidgets().contains(frmToExcel::instance()) || !frmToExcel::instance()->isVisible());
+        chooseFilters();
+        run();
+        QTest::mouseClick(window->Command1[1], Qt::LeftButton);
+        frmToExcel *exporter = frmToExcel::instance();
+        QVERIFY(exporter->isVisible());
+        QCOMPARE(exporter->Tag(), u"日期范围:2026年12月01日至2026年12月09日"_s);
+        QCOMPARE(exporter->Text1[1]->text(), u"(东区物业管理处) 作废统计报表"_s);
+        QCOMPARE(exporter->Text1[2]->text(), u"作废统计报表"_s);
+        QTemporaryDir folder;
+        const QString file = folder.filePath(u"作废统计.xlsx"_s);
+        exporter->Text1[0]->setText(file);
+        exporter->Check1->setValue(0);
+        QTest::mouseClick(exporter->Command2, Qt::LeftButton);
+        QVERIFY2(QFile::exists(file), qPrintable(shownTexts().join(u'|')));
+
+        QProcess python;
+        python.start(u"/usr/bin/python3"_s, {u"-c"_s, u"import json, sys, openpyxl\n"
+                                                        "ws = openpyxl.load_workbook(sys.argv[1])['作废统计报表']\n"
+                                                        "rows = [[(type(c.value).__name__, c.value) for c in r] for r in ws.iter_rows()]\n"
+                                                        "print(json.dumps({'max_column': ws.max_column, 'rows': rows}, ensure_ascii=False, default=str))"_s,
+                                               file});
+        QVERIFY(python.waitForFinished(60000));
+        QCOMPARE(python.exitCode(), 0);
+        const QJsonObject sheet = QJsonDocument::fromJson(python.readAllStandardOutput()).object();
+        const QJsonArray rows = sheet[u"rows"_s].toArray();
+        auto cell = [&](int row, int col) { return rows[row - 1].toArray()[col - 1].toArray(); };
+        QCOMPARE(cell(1, 1)[1].toString(), u"(东区物业管理处) 作废统计报表"_s);
+        QCOMPARE(cell(2, 1)[1].toString(), u"日期范围:2026年12月01日至2026年12月09日"_s);
+        QCOMPARE(sheet[u"max_column"_s].toInt(), 11); // the hidden last column is not exported
+        QCOMPARE(cell(4, 2)[1].toString(), u"票据簿编号"_s);
+        // Row 5 is the first line: the bill number stays text, the amount is a number.
+        QCOMPARE(cell(5, 3)[0].toString(), u"str"_s);
+        QCOMPARE(cell(5, 3)[1].toString(), u"00000001"_s);
+        QCOMPARE(cell(5, 7)[0].toString(), u"float"_s);
+        QCOMPARE(cell(5, 7)[1].toDouble(), 1050.5);
+        exporter->close();
+    }
+
+    void theOfficeNameIsTheTextAfterTheCode()
+    {
+        QVERIFY(openWindow());
+        QCOMPARE(window->officeName(), QString());
+        window->Combo1->setListIndex(1);
+        QCOMPARE(window->officeName(), u"西区物业管理处"_s);
+    }
+};
+
+QTEST_MAIN(TestVoidReport)
+#include "test_void_report.moc"
