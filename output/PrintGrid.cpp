@@ -177,6 +177,26 @@ public:
     }
 
 private:
+    // A text as much of it fits in the width: cut short with "…" when it is wider,
+    // so that it never runs over into the next cell (on paper nothing clips it).
+    QString fitted(const QString &text, double width) const
+    {
+        if (text.isEmpty() || m_surface.textWidth(text) <= width)
+            return text;
+        const QString ellipsis = QStringLiteral("…");
+        qsizetype low = 0, high = text.size() - 1; // the longest prefix that fits lies in [low, high]
+        while (low < high) {
+            const qsizetype mid = (low + high + 1) / 2;
+            if (m_surface.textWidth(text.left(mid) + ellipsis) <= width)
+                low = mid;
+            else
+                high = mid - 1;
+        }
+        if (low == 0)
+            return m_surface.textWidth(ellipsis) <= width ? ellipsis : QString();
+        return text.left(low) + ellipsis;
+    }
+
     // The cell text of column c from page position s to e as one block; the block
     // closes the column's run.
     void drawBlock(int c, double offset, int s, int e, const QString &text)
@@ -191,8 +211,9 @@ private:
         m_surface.drawLine(x0, y1, x0 + w, y1);
         m_surface.drawLine(x0, y1, x0, y2);
         m_surface.setCurrentY(y1 + ((e - s + 1) * m_rowHeight - m_textHeight) / 2);
-        m_surface.setCurrentX(m_rightAligned[c] ? x0 + w - m_surface.textWidth(text) - CellInset : x0 + CellInset);
-        m_surface.printText(text);
+        const QString shown = fitted(text, w - 2 * CellInset);
+        m_surface.setCurrentX(m_rightAligned[c] ? x0 + w - m_surface.textWidth(shown) - CellInset : x0 + CellInset);
+        m_surface.printText(shown);
         if (c == m_lastCol)
             m_surface.drawLine(x0 + w, y1, x0 + w, y2);
     }

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QDir>
+#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QTranslator>
 #include <QVersionNumber>
@@ -67,9 +69,16 @@ void resetProgramEndRequest()
     endRequested() = false;
 }
 
+// Where the program's own files are: beside the program in a build folder, or in the
+// shared data folder of an installed program (/usr/bin/tessaline: /usr/share/tessaline).
 QString programFolder()
 {
-    return folderOverride().isEmpty() ? QCoreApplication::applicationDirPath() : folderOverride();
+    if (!folderOverride().isEmpty())
+        return folderOverride();
+    const QString beside = QCoreApplication::applicationDirPath();
+    if (QFileInfo::exists(beside + QStringLiteral("/MDI.BMP")))
+        return beside;
+    return QDir::cleanPath(beside + QStringLiteral("/../share/tessaline"));
 }
 
 void setProgramFolderForTests(const QString &folder)

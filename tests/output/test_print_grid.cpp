@@ -154,6 +154,7 @@ private slots:
     void rowsPerPageRoundHalfToEven_data();
     void rowsPerPageRoundHalfToEven();
     void onePageRuledExactly();
+    void aTextWiderThanItsCellIsCutShort();
     void headOfEveryPage();
     void pagesAndTheirFeet();
     void mergedColumns();
@@ -669,6 +670,26 @@ void TestPrintGrid::yesOpensPageSetupInsteadOfPreview()
     QVERIFY(!printGridWithPreview(nullptr, grid.get(), Title, Subtitle, false, 0));
     QCOMPARE(shown, QStringLiteral("page set-up"));
     QCOMPARE(MessageBoxes::records().size(), 1);
+}
+
+void TestPrintGrid::aTextWiderThanItsCellIsCutShort()
+{
+    auto grid = makeGrid(2, {1200, 1200, 0});
+    grid->setTextMatrix(1, 0, QStringLiteral("一段比单元格宽得多的摘要文字"));
+    grid->setTextMatrix(1, 2, QStringLiteral("hidden"));
+    Surface surface(20000, TallPage);
+    QCOMPARE(print(surface, *grid), PrintGridResult::Printed);
+    const QStringList texts = textsOn(surface, 1);
+    QString cut;
+    for (const QString &t : texts)
+        if (t.startsWith(QStringLiteral("一段")))
+            cut = t;
+    QVERIFY2(cut.endsWith(QStringLiteral("…")), qPrintable(texts.join(u'|')));
+    QVERIFY(surface.textWidth(cut) <= 1200 - 2 * 45);
+    QVERIFY(surface.textWidth(cut + QStringLiteral("文")) > 1200 - 2 * 45 || cut.size() < 3);
+    // A text that fits stays whole; a column of width 0 shows nothing.
+    QVERIFY(texts.contains(QStringLiteral("r2c0")));
+    QVERIFY(!texts.contains(QStringLiteral("hidden")));
 }
 
 int main(int argc, char **argv)

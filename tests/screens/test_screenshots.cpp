@@ -14,7 +14,10 @@
 #include "platform/ui/CheckBox.h"
 #include "platform/ui/ListBox.h"
 #include "platform/ui/DatePicker.h"
+#include "output/PrintGrid.h"
+#include "output/frmToExcel.h"
 #include "report/frm收款日报表.h"
+#include "shell/frmAbout.h"
 #include "restore/Frm票据作废恢复申请.h"
 #include "restore/frm恢复流程设置.h"
 #include "restore/frm申请详细.h"
@@ -29,6 +32,7 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProcess>
 #include <QSettings>
 #include <QtTest>
 
@@ -253,7 +257,36 @@ private slots:
         QVERIFY(window->MSFlexGrid1->Rows() > 2);
         QApplication::processEvents();
         save(main->grab().toImage(), QStringLiteral("void_report.png"));
+
+        // The export window as the report hands it the grid.
+        window->Command1_Click(1);
+        frmToExcel *exporter = frmToExcel::instance();
+        QVERIFY(exporter->isVisible());
+        QApplication::processEvents();
+        save(exporter->grab().toImage(), QStringLiteral("export.png"));
+        exporter->close();
+
+        // The first printed page, as the print engine lays it out on A4.
+        const QString pdf = screensFolder() + QStringLiteral("/void_report.pdf");
+        QVERIFY(printGridToPdf(window->MSFlexGrid1, pdf,
+                               QStringLiteral("(") + window->officeName() + QStringLiteral(")作废统计报表"),
+                               QStringLiteral("日期范围:2026年01月01日-2026年12月09日"), false, 0));
+        QProcess render;
+        render.start(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("60"),
+                                                   QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"), QStringLiteral("1"),
+                                                   QStringLiteral("-singlefile"), pdf, screensFolder() + QStringLiteral("/printed_page")});
+        QVERIFY(render.waitForFinished(60000));
+        QCOMPARE(render.exitCode(), 0);
+        QVERIFY(QFile::exists(screensFolder() + QStringLiteral("/printed_page.png")));
         window->Command1_Click(2);
+    }
+
+    void aboutBox()
+    {
+        frmAbout about;
+        about.show();
+        QApplication::processEvents();
+        save(about.grab().toImage(), QStringLiteral("about.png"));
     }
 
     // The approval paths with the first path selected, its nodes listed and the posts
@@ -282,6 +315,7 @@ private slots:
 int main(int argc, char **argv)
 {
     qputenv("XDG_CONFIG_HOME", configHome().path().toUtf8());
+    qputenv("TESSALINE_NO_DESKTOP", "1");
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
     QFont::insertSubstitutions(QStringLiteral("宋体"), {QStringLiteral("AR PL UMing CN")});
