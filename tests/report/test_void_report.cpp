@@ -13,6 +13,7 @@
 #include "platform/ui/MessageBoxes.h"
 #include "platform/ui/StatusBar.h"
 #include "platform/ui/TextMeasure.h"
+#include "db/DatabaseSetup.h"
 #include "output/frmToExcel.h"
 #include "platform/ui/PictureButton.h"
 #include "platform/print/RecordingPrintSurface.h"
@@ -571,6 +572,29 @@ private slots:
         QCOMPARE(cell(5, 7)[0].toString(), u"float"_s);
         QCOMPARE(cell(5, 7)[1].toDouble(), 1050.5);
         exporter->close();
+    }
+
+    void theDemoDataReportsInEveryMode()
+    {
+        // A fresh schema with the demo data alone.
+        database.reset();
+        database = std::make_unique<TestDatabase>();
+        database->install();
+        DatabaseSetup::loadDemoData(database->check());
+        OperatorContext().职能部门编号 = u"06"_s;
+        QVERIFY(openWindow());
+        QVERIFY(window->Combo1->listCount() >= 2);
+        chooseFilters(0, 0);
+        window->DTPicker1->setValue(QDate(2026, 1, 1));
+        QList<int> lines;
+        for (int mode = 0; mode <= 2; ++mode) {
+            window->Combo4->setListIndex(mode);
+            run();
+            QCOMPARE(shownTexts(), QStringList());
+            lines << std::max(0, window->MSFlexGrid1->Rows() - 2);
+        }
+        QVERIFY2(lines[0] > 0 && lines[0] >= lines[2], qPrintable(QString::number(lines[0])));
+        QCOMPARE(window->MSFlexGrid1->TextMatrix(window->MSFlexGrid1->Rows() - 1, 1).isEmpty(), lines[2] == 0);
     }
 
     void theOfficeNameIsTheTextAfterTheCode()
