@@ -9,6 +9,7 @@
 #include "platform/ui/MessageBoxes.h"
 #include "platform/ui/PictureButton.h"
 #include "platform/ui/StatusBar.h"
+#include "platform/ui/PlacedControls.h"
 #include "platform/ui/Twips.h"
 #include "shell/Handlers.h"
 #include "shell/Module1.h"
@@ -66,27 +67,8 @@ QString withWorkbookSuffix(const QString &file)
     return file + QStringLiteral(".xlsx");
 }
 
-QLabel *label(QWidget *parent, const QString &name, const QString &caption, int left, int top, int width, int height)
-{
-    auto *l = new QLabel(caption, parent);
-    l->setObjectName(name);
-    Twips::place(l, left, top, width, height);
-    // The design sizes fit the system font of the desktop the window was drawn on;
-    // a label is never cut shorter than its caption.
-    if (l->sizeHint().width() > l->width())
-        l->resize(l->sizeHint().width(), l->height());
-    if (l->sizeHint().height() > l->height())
-        l->resize(l->width(), l->sizeHint().height());
-    return l;
-}
-
-QLineEdit *textBox(QWidget *parent, const QString &name, int left, int top, int width, int height)
-{
-    auto *box = new QLineEdit(parent);
-    box->setObjectName(name);
-    Twips::place(box, left, top, width, height);
-    return box;
-}
+using PlacedControls::label;
+using PlacedControls::textBox;
 
 // Pictures of the buttons: an open folder, a tick, a door with an arrow.
 QIcon folderPicture()
