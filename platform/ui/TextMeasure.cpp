@@ -2,6 +2,7 @@
 
 #include "platform/ui/Twips.h"
 
+#include <QCoreApplication>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QHash>
@@ -52,19 +53,42 @@ constexpr qsizetype MaxEntriesPerFont = 100000;
 
 // The key of a font is a long text built on every call; a grid fill measures in one
 // font over and over, so the cache of the font measured last is found without it.
+struct Caches
+{
+    std::unordered_map<QString, FontCache> byFont; // elements of the map never move
+    QFont lastFont;
+    FontCache *lastCache = nullptr;
+};
+
+Caches &caches()
+{
+    static Caches all;
+    return all;
+}
+
+// The metrics hold the application's font engines: they go with the application, not
+// after it (when fontconfig's patterns of the fallback fonts could no longer be freed).
+void releaseCaches()
+{
+    Caches &all = caches();
+    all.lastCache = nullptr;
+    all.lastFont = QFont();
+    all.byFont.clear();
+}
+
 FontCache &cacheFor(const QFont &font)
 {
-    static std::unordered_map<QString, FontCache> caches;
-    static QFont lastFont;
-    static FontCache *lastCache = nullptr;
+    Caches &all = caches();
     // A copy of the same font is recognised without comparing its attributes.
-    if (lastCache && (font.isCopyOf(lastFont) || font == lastFont))
-        return *lastCache;
-    FontCache &cache = caches[font.key()]; // elements of the map never move
+    if (all.lastCache && (font.isCopyOf(all.lastFont) || font == all.lastFont))
+        return *all.lastCache;
+    if (all.byFont.empty())
+        qAddPostRoutine(releaseCaches);
+    FontCache &cache = all.byFont[font.key()];
     if (!cache.metrics)
         cache.metrics.emplace(font);
-    lastFont = font;
-    lastCache = &cache;
+    all.lastFont = font;
+    all.lastCache = &cache;
     return cache;
 }
 

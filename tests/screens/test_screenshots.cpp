@@ -264,7 +264,7 @@ private slots:
         QVERIFY(exporter->isVisible());
         QApplication::processEvents();
         save(exporter->grab().toImage(), QStringLiteral("export.png"));
-        exporter->close();
+        delete exporter; // a top-level window: nothing else would delete it before the end
 
         // The first printed page, as the print engine lays it out on A4.
         const QString pdf = screensFolder() + QStringLiteral("/void_report.pdf");
