@@ -1031,4 +1031,17 @@ double median(std::vector<double> values)
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
+void stop(const QString &why)
+{
+    QTextStream out(stdout);
+    out << why << "\n";
+    out.flush();
+    std::exit(1);
+}
+
+QString msText(double milliseconds)
+{
+    return QString::number(milliseconds, 'f', milliseconds < 10 ? 2 : 1) + QStringLiteral(" ms");
+}
+
 } // namespace bench

@@ -68,6 +68,11 @@ double median(std::vector<double> values);
 // The number after "--runs" on a benchmark's command line (at least 1), or `fallback`.
 int runsArgument(const QStringList &arguments, int fallback);
 
+// Prints why the benchmark cannot go on and ends it with status 1.
+[[noreturn]] void stop(const QString &why);
+// A duration for the benchmarks' output: "12.34 ms" below 10 ms, "123.4 ms" above.
+QString msText(double milliseconds);
+
 inline double msSince(std::chrono::steady_clock::time_point start)
 {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();

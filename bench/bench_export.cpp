@@ -45,13 +45,6 @@ const QString Title = QStringLiteral("(中心管理处) 作废统计报表");
 const QString Tag = QStringLiteral("日期范围:2026年01月01日至2026年12月31日");
 const QString PrintDate = QStringLiteral("打印日期：") + QDate::currentDate().toString(QStringLiteral("yyyy年MM月dd日"));
 
-[[noreturn]] void stop(const QString &why)
-{
-    out << why << "\n";
-    out.flush();
-    std::exit(1);
-}
-
 QString ms(double v)
 {
     return QString::number(v, 'f', 0) + QStringLiteral(" ms");
@@ -234,7 +227,7 @@ Time bareLoopMs(const Floor &floor, const QString &file, bool constantMemory)
         }
     }
     if (workbook_close(book) != LXW_NO_ERROR)
-        stop(QStringLiteral("the bare loop failed"));
+        bench::stop(QStringLiteral("the bare loop failed"));
     return watch.elapsed();
 }
 
@@ -249,7 +242,7 @@ Time windowMs(FlexGrid &grid, const QString &file)
     const bool saved = window->To_Execl(&grid, Title, SheetName);
     const Time elapsed = watch.elapsed();
     if (!saved)
-        stop(QStringLiteral("To_Execl failed: ") + window->lastError());
+        bench::stop(QStringLiteral("To_Execl failed: ") + window->lastError());
     delete window;
     return elapsed;
 }
@@ -265,7 +258,7 @@ Time openpyxlMs(const QString &script, const QString &file, const Floor &floor)
     python.start(QStringLiteral("/usr/bin/python3"), {script, file, QString::number(RowCount), Title, Tag, PrintDate,
                                                       widths.join(QLatin1Char(',')), heads.join(QLatin1Char('|'))});
     if (!python.waitForFinished(-1) || python.exitCode() != 0)
-        stop(QStringLiteral("openpyxl failed: ") + QString::fromUtf8(python.readAllStandardError()));
+        bench::stop(QStringLiteral("openpyxl failed: ") + QString::fromUtf8(python.readAllStandardError()));
     const QList<QByteArray> figures = python.readAllStandardOutput().trimmed().split(' ');
     return {figures.value(0).toDouble(), figures.value(1).toDouble()};
 }
@@ -306,12 +299,12 @@ int main(int argc, char **argv)
 
     QTemporaryDir folder(QDir::currentPath() + QStringLiteral("/bench_export-XXXXXX"));
     if (!folder.isValid())
-        stop(QStringLiteral("no scratch folder"));
+        bench::stop(QStringLiteral("no scratch folder"));
     const QString script = folder.filePath(QStringLiteral("write_only.py"));
     {
         QFile f(script);
         if (!f.open(QIODevice::WriteOnly))
-            stop(QStringLiteral("cannot write the Python script"));
+            bench::stop(QStringLiteral("cannot write the Python script"));
         f.write(PythonWriter);
     }
 

@@ -181,11 +181,6 @@ void timeReadingTheBook(db::Connection &connection, Steps &steps)
     steps.readAll.push_back(bench::msSince(start));
 }
 
-QString ms(double v)
-{
-    return QString::number(v, 'f', v < 10 ? 2 : 1) + QStringLiteral(" ms");
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -221,15 +216,15 @@ int main(int argc, char **argv)
         floor.push_back(bareInsert(raw, BigBook, invoiceNumber(500002 + k)));
     }
     if (onlyBig) {
-        out << "100 001st bill only: median " << ms(bench::median(big)) << "\n";
+        out << "100 001st bill only: median " << bench::msText(bench::median(big)) << "\n";
         return 0;
     }
     const double b = bench::median(big), e = bench::median(empty), c = bench::median(created), f = bench::median(floor);
     out << "registering one bill through the stock-in window, medians of " << runs << " runs:\n"
-        << "  100 001st bill of yearly book " << BigBook << ":       " << ms(b) << "\n"
-        << "  first bill of an existing empty yearly book: " << ms(e) << "\n"
-        << "  first bill of a year (creates the book):     " << ms(c) << "\n"
-        << "  floor, one bare sqlite3 INSERT (autocommit): " << ms(f) << "\n"
+        << "  100 001st bill of yearly book " << BigBook << ":       " << bench::msText(b) << "\n"
+        << "  first bill of an existing empty yearly book: " << bench::msText(e) << "\n"
+        << "  first bill of a year (creates the book):     " << bench::msText(c) << "\n"
+        << "  floor, one bare sqlite3 INSERT (autocommit): " << bench::msText(f) << "\n"
         << "  ratio 100 001st / first (empty book) " << QString::number(e > 0 ? b / e : 0, 'f', 2)
         << " (target <= 1.5): " << (e > 0 && b / e <= 1.5 ? "met" : "MISSED") << "\n"
         << "  ratio 100 001st / first (new book)   " << QString::number(c > 0 ? b / c : 0, 'f', 2) << "\n"
@@ -244,14 +239,14 @@ int main(int argc, char **argv)
     for (int k = 0; k < 3; ++k)
         timeReadingTheBook(DbConnection(), steps);
     out << "the registration's statements for " << BigBook << " through db::Connection, medians:\n"
-        << "  BEGIN IMMEDIATE (db::Transaction):                       " << ms(bench::median(steps.lock)) << "\n"
-        << "  openEditable(SELECT * From 票据入库单 where 入库单编号=…), eof: " << ms(bench::median(steps.book)) << "\n"
-        << "  open(SELECT ID From 票据 Where 入库单编号=… And 票据编号=…):   " << ms(bench::median(steps.duplicate)) << "\n"
-        << "  openEditable(SELECT * From 票据 Where 入库单编号=…):        " << ms(bench::median(steps.bills))
+        << "  BEGIN IMMEDIATE (db::Transaction):                       " << bench::msText(bench::median(steps.lock)) << "\n"
+        << "  openEditable(SELECT * From 票据入库单 where 入库单编号=…), eof: " << bench::msText(bench::median(steps.book)) << "\n"
+        << "  open(SELECT ID From 票据 Where 入库单编号=… And 票据编号=…):   " << bench::msText(bench::median(steps.duplicate)) << "\n"
+        << "  openEditable(SELECT * From 票据 Where 入库单编号=…):        " << bench::msText(bench::median(steps.bills))
         << " (columns only: its rows are read when first asked for)\n"
-        << "  addNew + update (INSERT, ID read back):                 " << ms(bench::median(steps.insert)) << "\n"
-        << "  COMMIT:                                                 " << ms(bench::median(steps.commit)) << "\n"
-        << "  for reference, asking that recordset for its " << BigBookBills << "+ rows: " << ms(bench::median(steps.readAll)) << "\n";
+        << "  addNew + update (INSERT, ID read back):                 " << bench::msText(bench::median(steps.insert)) << "\n"
+        << "  COMMIT:                                                 " << bench::msText(bench::median(steps.commit)) << "\n"
+        << "  for reference, asking that recordset for its " << BigBookBills << "+ rows: " << bench::msText(bench::median(steps.readAll)) << "\n";
 
     sqlite3_close(raw);
     delete window;

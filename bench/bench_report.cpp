@@ -31,18 +31,6 @@ namespace {
 
 QTextStream out(stdout);
 
-[[noreturn]] void stop(const QString &why)
-{
-    out << why << "\n";
-    out.flush();
-    std::exit(1);
-}
-
-QString ms(double v)
-{
-    return QString::number(v, 'f', 1) + QStringLiteral(" ms");
-}
-
 // "统计" and the events it leaves pending.
 double runReport(frm收款日报表 *window)
 {
@@ -52,7 +40,7 @@ double runReport(frm收款日报表 *window)
     QApplication::processEvents();
     const double took = bench::msSince(start);
     if (!MessageBoxes::records().isEmpty())
-        stop(QStringLiteral("the window said: ") + MessageBoxes::records().last().text);
+        bench::stop(QStringLiteral("the window said: ") + MessageBoxes::records().last().text);
     return took;
 }
 
@@ -78,13 +66,13 @@ int main(int argc, char **argv)
     window->show();
     QApplication::processEvents();
     if (!MessageBoxes::records().isEmpty())
-        stop(QStringLiteral("opening the window said: ") + MessageBoxes::records().last().text);
+        bench::stop(QStringLiteral("opening the window said: ") + MessageBoxes::records().last().text);
     int office = -1;
     for (int i = 0; i < window->Combo1->listCount(); ++i)
         if (window->Combo1->lineText(i).section(QLatin1Char(' '), 0, 0) == facts.propertyOffice)
             office = i;
     if (office < 0)
-        stop(QStringLiteral("the office %1 is not offered").arg(facts.propertyOffice));
+        bench::stop(QStringLiteral("the office %1 is not offered").arg(facts.propertyOffice));
     window->Combo1->setListIndex(office);
     window->Check2->setValue(1);
     window->DTPicker1->setValue(facts.firstDay);
@@ -95,13 +83,13 @@ int main(int argc, char **argv)
     runReport(window);
     const QStringList adapted = db::TsqlAdapter::toSqlite(window->StatementText);
     if (adapted.size() != 1)
-        stop(QStringLiteral("the report statement did not adapt to one statement"));
+        bench::stop(QStringLiteral("the report statement did not adapt to one statement"));
     sqlite3 *raw = bench::openRaw(file);
     unsigned long long sink = 0;
     const long long rows = bench::stepAll(raw, adapted.first(), &sink);
     const int lineRows = window->MSFlexGrid1->Rows() - 2;
     if (rows != lineRows)
-        stop(QStringLiteral("ROW COUNTS DIFFER: the grid lists %1 lines, the statement gives %2").arg(lineRows).arg(rows));
+        bench::stop(QStringLiteral("ROW COUNTS DIFFER: the grid lists %1 lines, the statement gives %2").arg(lineRows).arg(rows));
     out << "void report, office " << facts.propertyOffice << ", " << facts.firstDay.toString(Qt::ISODate) << " to "
         << facts.today.toString(Qt::ISODate) << ", every item and payment method: " << rows << " lines, total "
         << window->MSFlexGrid1->TextMatrix(lineRows + 1, 6) << "\nstatement as adapted:\n" << adapted.first() << "\n";
@@ -118,7 +106,7 @@ int main(int argc, char **argv)
                 runReport(window);
             times.push_back(bench::msSince(start));
         }
-        out << (floorSide ? "floor" : "window") << " only: median of " << runs << " " << ms(bench::median(times)) << "\n";
+        out << (floorSide ? "floor" : "window") << " only: median of " << runs << " " << bench::msText(bench::median(times)) << "\n";
         sqlite3_close(raw);
         delete window;
         resetAppState();
@@ -135,8 +123,8 @@ int main(int argc, char **argv)
     const double w = bench::median(windowTimes), f = bench::median(floorTimes);
     const double r = f > 0 ? w / f : 0;
     out << "medians of " << runs << " runs:\n"
-        << "  统计 + pending events (window):       " << ms(w) << "\n"
-        << "  sqlite3 C API, every column (floor): " << ms(f) << "\n"
+        << "  统计 + pending events (window):       " << bench::msText(w) << "\n"
+        << "  sqlite3 C API, every column (floor): " << bench::msText(f) << "\n"
         << "  ratio " << QString::number(r, 'f', 2) << " (target <= 1.25): " << (r <= 1.25 ? "met" : "MISSED") << "\n";
     out.flush();
     sqlite3_close(raw);

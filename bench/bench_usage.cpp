@@ -36,18 +36,6 @@ QTextStream out(stdout);
 // The grid's column of the book numbers (票据本（箱）编号).
 constexpr int BookColumn = 2;
 
-[[noreturn]] void stop(const QString &why)
-{
-    out << why << "\n";
-    out.flush();
-    std::exit(1);
-}
-
-QString ms(double v)
-{
-    return QString::number(v, 'f', v < 10 ? 2 : 1) + QStringLiteral(" ms");
-}
-
 QString ratio(double a, double b)
 {
     return QString::number(b > 0 ? a / b : 0, 'f', 2);
@@ -74,7 +62,7 @@ public:
         const QString typeName = choice.typeIndex == 0 ? QString() : m_window->Combo1->text();
         const QStringList adapted = db::TsqlAdapter::toSqlite(issuedBooksSql(choice.department, typeName));
         if (adapted.size() != 1)
-            stop(QStringLiteral("the usage statement did not adapt to one statement"));
+            bench::stop(QStringLiteral("the usage statement did not adapt to one statement"));
         m_adapted = adapted.first();
         m_statement = issuedBooksSql(choice.department, typeName);
         m_pendingEvents.clear();
@@ -92,7 +80,7 @@ public:
         QApplication::processEvents();
         const double took = bench::msSince(start);
         if (!MessageBoxes::records().isEmpty())
-            stop(QStringLiteral("the window said: ") + MessageBoxes::records().last().text);
+            bench::stop(QStringLiteral("the window said: ") + MessageBoxes::records().last().text);
         m_pendingEvents.push_back(took - loaded);
         return took;
     }
@@ -137,13 +125,13 @@ public:
         sqlite3_stmt *statement = nullptr;
         const QByteArray text = m_adapted.toUtf8();
         if (sqlite3_prepare_v2(m_raw, text.constData(), int(text.size()), &statement, nullptr) != SQLITE_OK)
-            stop(QStringLiteral("prepare: ") + QString::fromUtf8(sqlite3_errmsg(m_raw)));
+            bench::stop(QStringLiteral("prepare: ") + QString::fromUtf8(sqlite3_errmsg(m_raw)));
         int column = -1;
         for (int c = 0; c < sqlite3_column_count(statement); ++c)
             if (QString::fromUtf8(sqlite3_column_name(statement, c)) == QStringLiteral("入库单编号"))
                 column = c;
         if (column < 0)
-            stop(QStringLiteral("the statement has no column 入库单编号"));
+            bench::stop(QStringLiteral("the statement has no column 入库单编号"));
         QStringList books;
         while (sqlite3_step(statement) == SQLITE_ROW)
             books << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, column)));
@@ -159,9 +147,9 @@ public:
         floor(&rows);
         const QStringList shown = gridBooks();
         if (shown.size() != rows)
-            stop(QStringLiteral("ROW COUNTS DIFFER: the grid lists %1 books, the statement gives %2").arg(shown.size()).arg(rows));
+            bench::stop(QStringLiteral("ROW COUNTS DIFFER: the grid lists %1 books, the statement gives %2").arg(shown.size()).arg(rows));
         if (shown != statementBooks())
-            stop(QStringLiteral("THE GRID'S BOOKS DIFFER from the statement's"));
+            bench::stop(QStringLiteral("THE GRID'S BOOKS DIFFER from the statement's"));
         return int(rows);
     }
 
@@ -222,9 +210,9 @@ int main(int argc, char **argv)
     window->show();
     QApplication::processEvents();
     if (!MessageBoxes::records().isEmpty())
-        stop(QStringLiteral("opening the window said: ") + MessageBoxes::records().last().text);
+        bench::stop(QStringLiteral("opening the window said: ") + MessageBoxes::records().last().text);
     if (window->Combo1->listCount() < 2 || window->Combo1->lineText(0) != QStringLiteral("全部"))
-        stop(QStringLiteral("the type filter is not loaded"));
+        bench::stop(QStringLiteral("the type filter is not loaded"));
     sqlite3 *raw = bench::openRaw(file);
     UsageRun run(window, raw);
     const Choice everyType{facts.propertyDept, 0};
@@ -242,7 +230,7 @@ int main(int argc, char **argv)
         std::vector<double> times;
         for (int k = 0; k < runs; ++k)
             times.push_back(floorSide ? run.floor() : run.window());
-        out << (floorSide ? "floor" : "window") << " only: median of " << runs << " " << ms(bench::median(times)) << "\n";
+        out << (floorSide ? "floor" : "window") << " only: median of " << runs << " " << bench::msText(bench::median(times)) << "\n";
         sqlite3_close(raw);
         delete window;
         resetAppState();
@@ -252,22 +240,22 @@ int main(int argc, char **argv)
     const Medians all = measure(run, everyType, runs, true);
     const double r = all.floor > 0 ? all.window / all.floor : 0;
     out << all.rows << " books; medians of " << runs << " runs:\n"
-        << "  LoadIssuedBooks + pending events (window): " << ms(all.window) << "\n"
-        << "  sqlite3 C API, every column (floor):       " << ms(all.floor) << "\n"
+        << "  LoadIssuedBooks + pending events (window): " << bench::msText(all.window) << "\n"
+        << "  sqlite3 C API, every column (floor):       " << bench::msText(all.floor) << "\n"
         << "  ratio " << ratio(all.window, all.floor) << " (target <= 1.25): " << (r <= 1.25 ? "met" : "MISSED") << "\n"
-        << "  for reference: the statement alone through db::Connection " << ms(all.statement)
-        << "; of the window's time, the events after LoadIssuedBooks() returned " << ms(all.pendingEvents) << "\n";
+        << "  for reference: the statement alone through db::Connection " << bench::msText(all.statement)
+        << "; of the window's time, the events after LoadIssuedBooks() returned " << bench::msText(all.pendingEvents) << "\n";
     out.flush();
 
     const Choice oneType{facts.propertyDept, 1};
     const Medians typed = measure(run, oneType, runs, false);
     out << "for reference, department " << facts.propertyDept << ", type \"" << window->Combo1->text() << "\": " << typed.rows
-        << " books; window " << ms(typed.window) << ", floor " << ms(typed.floor) << ", ratio " << ratio(typed.window, typed.floor)
+        << " books; window " << bench::msText(typed.window) << ", floor " << bench::msText(typed.floor) << ", ratio " << ratio(typed.window, typed.floor)
         << "\n";
     const Choice college{facts.collegeDept, 0};
     const Medians few = measure(run, college, runs, false);
-    out << "for reference, department " << facts.collegeDept << ", \"全部\": " << few.rows << " books; window " << ms(few.window)
-        << " (the events after it " << ms(few.pendingEvents) << "), floor " << ms(few.floor) << ", ratio "
+    out << "for reference, department " << facts.collegeDept << ", \"全部\": " << few.rows << " books; window " << bench::msText(few.window)
+        << " (the events after it " << bench::msText(few.pendingEvents) << "), floor " << bench::msText(few.floor) << ", ratio "
         << ratio(few.window, few.floor) << "\n";
 
     sqlite3_close(raw);

@@ -388,14 +388,15 @@ void frm收款日报表::printReport()
 // ---------------------------------------------------------------- the report
 
 // The codes of the ticked item nodes (keys "X" + code); categories do not count.
-QString frm收款日报表::checkedItemCodes(QStringList *codes) const
+QStringList frm收款日报表::checkedItemCodes() const
 {
+    QStringList codes;
     for (int node = 1; node <= TreeView1->count(); ++node) {
         const QString key = TreeView1->key(node);
         if (TreeView1->isChecked(node) && key.startsWith(QLatin1Char('X')))
-            codes->append(key.mid(1));
+            codes << key.mid(1);
     }
-    return codes->join(QLatin1Char(','));
+    return codes;
 }
 
 void frm收款日报表::RunReport()
@@ -408,7 +409,7 @@ void frm收款日报表::RunReport()
         return;
     }
     VoidReportFilter filter;
-    checkedItemCodes(&filter.itemCodes);
+    filter.itemCodes = checkedItemCodes();
     if (filter.itemCodes.isEmpty()) {
         MessageBoxes::show(this, QStringLiteral("请选择收费项目！"), QStringLiteral("提示"), Icon::Information);
         return;

@@ -77,7 +77,7 @@ private:
     void fillGrid(db::Recordset &lines);
     void exportToWorkbook();
     void printReport();
-    QString checkedItemCodes(QStringList *codes) const;
+    QStringList checkedItemCodes() const;
 
     db::Recordset m_lines; // the recordset of the window, replaced by every query
 };

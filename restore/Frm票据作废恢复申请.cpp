@@ -297,7 +297,6 @@ void Frm票据作废恢复申请::MSFlexGrid1_Click()
     }
     Text1->setText(g->TextMatrix(row, 1));
     Text2->setText(g->TextMatrix(row, 2));
-    m_clickedBill = {g->TextMatrix(row, BillIdColumn), g->TextMatrix(row, 4), g->TextMatrix(row, 8), g->TextMatrix(row, 26)};
 
     db::Recordset lines = DbConnection().open(billLinesSql(Text1->text(), Text2->text()));
     resetGrid(MSFlexGrid2, lineGridFormat());

@@ -86,10 +86,4 @@ private:
     void addStepRow(const db::Recordset &steps);
     enum class Submission { Submitted, NoPath, NoBill, NotVoided };
     Submission submit();
-
-    // The bill row last clicked, as the grid shows it.
-    struct ClickedBill
-    {
-        QString id, amount, paymentMethod, voidDate;
-    } m_clickedBill;
 };

@@ -41,9 +41,7 @@ const PainterPrintSurface::FontMetrics &PainterPrintSurface::current() const
     const QString key = fontKey();
     auto found = m_fonts.find(key);
     if (found == m_fonts.end()) {
-        QFont font(fontName());
-        font.setPointSizeF(fontSize());
-        font.setBold(fontBold());
+        const QFont font = currentFont();
         // The metrics of the font as the device resolves it, in the device's dots.
         QFontMetricsF metrics(font, m_device);
         const double ascent = metrics.ascent();

@@ -40,6 +40,14 @@ QString PrintSurface::fontKey() const
     return m_fontName + QLatin1Char('/') + QString::number(m_fontSize) + (m_fontBold ? QStringLiteral("/b") : QString());
 }
 
+QFont PrintSurface::currentFont() const
+{
+    QFont font(m_fontName);
+    font.setPointSizeF(m_fontSize);
+    font.setBold(m_fontBold);
+    return font;
+}
+
 double PrintSurface::textHeight(const QString &) const
 {
     return lineHeight();

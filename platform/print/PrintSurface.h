@@ -2,6 +2,7 @@
 
 #include "platform/db/DbError.h"
 
+#include <QFont>
 #include <QString>
 
 // The printer as a print routine sees it: a page with a printable width and height, a
@@ -67,6 +68,8 @@ protected:
     virtual void fontChanged() {}
     // The current font as a text, for keeping what is measured per font.
     QString fontKey() const;
+    // The current font (name, size in points, bold).
+    QFont currentFont() const;
 
 private:
     int m_unit = Twips;

@@ -39,9 +39,7 @@ const QFontMetricsF &RecordingPrintSurface::fontMetrics() const
     const QString key = fontKey();
     auto found = m_fonts.find(key);
     if (found == m_fonts.end()) {
-        QFont font(fontName());
-        font.setPointSizeF(fontSize());
-        font.setBold(fontBold());
+        const QFont font = currentFont();
         found = m_fonts.emplace(key, QFontMetricsF(font, &twipsDevice())).first;
     }
     return found->second;
