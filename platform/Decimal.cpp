@@ -1,10 +1,10 @@
 #include "platform/Decimal.h"
 
-#include <limits>
-
 namespace {
 
 constexpr std::int64_t Scale = 1000000; // 10^Decimal::Places
+// The largest magnitude held: 2^127 - 1 units. Sums that would pass it stay at it.
+constexpr __int128 MaxUnits = __int128((unsigned __int128)(-1) >> 1);
 
 bool isBlank(QChar c)
 {
@@ -12,27 +12,43 @@ bool isBlank(QChar c)
         || c == QChar(0x3000);
 }
 
+unsigned __int128 magnitudeOf(__int128 units)
+{
+    return units < 0 ? (unsigned __int128)(-(units + 1)) + 1 : (unsigned __int128)units;
+}
+
+// Decimal digits of an unsigned 128-bit number.
+QString digitsOf(unsigned __int128 value)
+{
+    char buffer[48];
+    int at = sizeof buffer;
+    do {
+        buffer[--at] = char('0' + int(value % 10));
+        value /= 10;
+    } while (value != 0);
+    return QString::fromLatin1(buffer + at, int(sizeof buffer) - at);
+}
+
 } // namespace
 
-std::int64_t Decimal::saturated(__int128 value)
+Decimal::Units Decimal::saturated(Units a, Units b, bool subtract)
 {
-    constexpr std::int64_t max = std::numeric_limits<std::int64_t>::max();
-    if (value > max)
-        return max;
-    if (value < -max)
-        return -max;
-    return std::int64_t(value);
+    Units result;
+    const bool overflow = subtract ? __builtin_sub_overflow(a, b, &result) : __builtin_add_overflow(a, b, &result);
+    if (!overflow && result >= -MaxUnits)
+        return result;
+    return (subtract ? a >= b : a >= -b) ? MaxUnits : -MaxUnits;
 }
 
 Decimal Decimal::fromInteger(std::int64_t value)
 {
-    return Decimal(saturated(__int128(value) * Scale));
+    return Decimal(Units(value) * Scale);
 }
 
 Decimal Decimal::fromText(const QString &text)
 {
-    __int128 units = 0;
-    bool negative = false, seenSign = false, seenDigit = false, inFraction = false;
+    Units units = 0;
+    bool negative = false, seenSign = false, seenDigit = false, inFraction = false, beyond = false;
     std::int64_t fractionScale = Scale;
     for (QChar c : text) {
         if (isBlank(c))
@@ -51,31 +67,35 @@ Decimal Decimal::fromText(const QString &text)
         seenDigit = true;
         const int digit = c.unicode() - '0';
         if (!inFraction) {
-            if (units < __int128(std::numeric_limits<std::int64_t>::max()))
-                units = units * 10 + __int128(digit) * Scale;
-        } else if (fractionScale > 1) {
+            Units shifted;
+            if (beyond || __builtin_mul_overflow(units, Units(10), &shifted)
+                || __builtin_add_overflow(shifted, Units(digit) * Scale, &units))
+                beyond = true;
+        } else if (fractionScale > 1 && !beyond) {
             fractionScale /= 10;
-            units += __int128(digit) * fractionScale;
+            beyond = __builtin_add_overflow(units, Units(digit) * fractionScale, &units);
         }
     }
-    return Decimal(saturated(negative ? -units : units));
+    if (beyond)
+        units = MaxUnits;
+    return Decimal(negative ? -units : units);
 }
 
 Decimal Decimal::operator+(Decimal other) const
 {
-    return Decimal(saturated(__int128(m_units) + other.m_units));
+    return Decimal(saturated(m_units, other.m_units, false));
 }
 
 Decimal Decimal::operator-(Decimal other) const
 {
-    return Decimal(saturated(__int128(m_units) - other.m_units));
+    return Decimal(saturated(m_units, other.m_units, true));
 }
 
 QString Decimal::toText() const
 {
-    const std::uint64_t magnitude = m_units < 0 ? std::uint64_t(-m_units) : std::uint64_t(m_units);
-    QString text = QString::number(magnitude / Scale);
-    std::uint64_t fraction = magnitude % Scale;
+    const unsigned __int128 magnitude = magnitudeOf(m_units);
+    QString text = digitsOf(magnitude / Scale);
+    const auto fraction = std::uint64_t(magnitude % Scale);
     if (fraction != 0) {
         QString digits = QString::number(fraction).rightJustified(Places, QLatin1Char('0'));
         while (digits.endsWith(QLatin1Char('0')))
@@ -88,8 +108,9 @@ QString Decimal::toText() const
 QString Decimal::toFixed2() const
 {
     constexpr std::uint64_t perCent = Scale / 100;
-    const std::uint64_t magnitude = m_units < 0 ? std::uint64_t(-m_units) : std::uint64_t(m_units);
-    const std::uint64_t cents = (magnitude + perCent / 2) / perCent;
-    const QString text = QStringLiteral("%1.%2").arg(cents / 100).arg(cents % 100, 2, 10, QLatin1Char('0'));
+    const unsigned __int128 magnitude = magnitudeOf(m_units);
+    const unsigned __int128 cents = magnitude / perCent + (magnitude % perCent >= perCent / 2 ? 1 : 0);
+    const QString text = digitsOf(cents / 100) + QLatin1Char('.')
+        + QStringLiteral("%1").arg(int(cents % 100), 2, 10, QLatin1Char('0'));
     return m_units < 0 && cents != 0 ? QLatin1Char('-') + text : text;
 }

@@ -16,8 +16,9 @@ public:
     static Decimal fromInteger(std::int64_t value);
     // Reads the number at the start of a text the lenient way: blanks are skipped, an
     // optional sign, digits and one decimal point are read up to the first other
-    // character; empty or non-numeric text is 0. Places beyond six are dropped, and a
-    // value beyond about nine million million is held at that bound.
+    // character; empty or non-numeric text is 0. Places beyond six are dropped. The
+    // range, about ±1.7 × 10^32, holds any sum of SQL Server money values (each below
+    // 10^15) over more rows than a table can have; a value beyond it is held at the bound.
     static Decimal fromText(const QString &text);
 
     Decimal operator+(Decimal other) const;
@@ -33,8 +34,9 @@ public:
     QString toFixed2() const;
 
 private:
-    explicit Decimal(std::int64_t units) : m_units(units) {}
-    static std::int64_t saturated(__int128 value);
+    using Units = __int128;
+    explicit Decimal(Units units) : m_units(units) {}
+    static Units saturated(Units a, Units b, bool subtract);
 
-    std::int64_t m_units = 0; // value × 10^Places
+    Units m_units = 0; // value × 10^Places
 };

@@ -323,12 +323,21 @@ void MDIForm1::注销_Click()
 
 void MDIForm1::writeLogoffCommand()
 {
-    QFile file(QDir(programFolder()).filePath(QStringLiteral("Command.Dll")));
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        QStringEncoder systemCodePage(QStringConverter::System);
-        file.write(systemCodePage.encode(QStringLiteral("注销\r\n")));
-        file.close();
+    // The launcher looks beside the program; an installed program's folder is root's,
+    // so the file then goes to the operator's own data folder.
+    const QString folder = writableProgramFolder();
+    QFile file(QDir(folder.isEmpty() ? programFolder() : folder).filePath(QStringLiteral("Command.Dll")));
+    QStringEncoder systemCodePage(QStringConverter::System);
+    const QByteArray line = systemCodePage.encode(QStringLiteral("注销\r\n"));
+    if (folder.isEmpty() || !file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(line) != line.size()
+        || !file.flush()) {
+        const QString reason = folder.isEmpty() ? QStringLiteral("没有可以写入的文件夹") : file.errorString();
+        MessageBoxes::showWithAppTitle(
+            this, QStringLiteral("无法写入注销文件 %1：%2").arg(QDir::toNativeSeparators(file.fileName()), reason),
+            MessageBoxes::Icon::Critical);
+        return;
     }
+    file.close();
     // Hand the focus to the launcher's window where the desktop lets a program do so.
     const QString wmctrl = QStandardPaths::findExecutable(QStringLiteral("wmctrl"));
     if (!wmctrl.isEmpty())

@@ -4,6 +4,8 @@
 #include <QCursor>
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryFile>
 #include <QLibraryInfo>
 #include <QTranslator>
 #include <QVersionNumber>
@@ -84,6 +86,31 @@ QString programFolder()
 void setProgramFolderForTests(const QString &folder)
 {
     folderOverride() = folder;
+}
+
+namespace {
+
+// Whether a file can be created in the folder: tried, not read off its mode bits,
+// which say yes to root on folders where nothing can be written.
+bool canCreateFileIn(const QString &folder)
+{
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        return false;
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".tessaline-XXXXXX")));
+    return probe.open();
+}
+
+} // namespace
+
+QString writableProgramFolder()
+{
+    const QString folder = programFolder();
+    if (canCreateFileIn(folder))
+        return folder;
+    const QString own = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    if (own.isEmpty() || !QDir().mkpath(own) || !canCreateFileIn(own))
+        return QString();
+    return own;
 }
 
 QString versionLabelText()

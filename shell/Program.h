@@ -16,6 +16,11 @@ bool installQtTranslations();
 // The program's folder (where MDI.BMP and Command.Dll live). Tests may move it.
 QString programFolder();
 void setProgramFolderForTests(const QString &folder);
+// The folder the program writes its own files to (Command.Dll, and where a save
+// dialog starts): the program's folder while the operator may write there, otherwise
+// a folder of the operator's own, created on demand (an installed program's folder
+// belongs to root). Empty when neither can be written.
+QString writableProgramFolder();
 
 // Today(), Now() and setClockForTests(): the date and time the windows work with.
 #include "platform/Clock.h"

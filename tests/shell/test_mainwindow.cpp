@@ -16,7 +16,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QStringDecoder>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -304,6 +306,27 @@ private slots:
         // The operator stays signed in; the login window never showed.
         QCOMPARE(OperatorContext().工号, QStringLiteral("u1"));
         QVERIFY(!frmLogin::instance()->isVisible());
+    }
+
+    // An installed program's folder cannot be written (root's /usr/share/tessaline; /proc
+    // refuses new files even to root): the command file goes to the operator's data folder.
+    void logoffOfAnInstalledProgramWritesToTheOperatorsFolder()
+    {
+        QTemporaryDir dataHome;
+        qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());
+        setProgramFolderForTests(QStringLiteral("/proc"));
+        LaunchArguments() = QStringLiteral("u1,张三,01,总务处,P01,出纳,01,机关,1,管理岗");
+        frmLogin::instance()->Form_Load();
+        MDIForm1 *main = MDIForm1::existingInstance();
+        QVERIFY(main);
+        main->注销_Click();
+        setProgramFolderForTests(programDir.path());
+        const QString own = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        qunsetenv("XDG_DATA_HOME");
+        QVERIFY(own.startsWith(dataHome.path()));
+        QFile file(QDir(own).filePath(QStringLiteral("Command.Dll")));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(QString(QStringDecoder(QStringConverter::System).decode(file.readAll())), QStringLiteral("注销\r\n"));
     }
 
     void logoffWithoutTheLauncherSwitchesTheOperator()
