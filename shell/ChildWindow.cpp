@@ -2,8 +2,11 @@
 
 #include "shell/Handlers.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPushButton>
 
 namespace {
 
@@ -94,4 +97,25 @@ void ChildWindow::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     reportingErrors([this] { Form_Resize(); });
+}
+
+// Enter that the focused control let pass (buttons outside a dialog do): a focused
+// button is pressed, as the desktop's buttons are; otherwise the window's default
+// button while it is enabled.
+void ChildWindow::keyPressEvent(QKeyEvent *event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (!enter || (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    auto *focused = qobject_cast<QPushButton *>(QApplication::focusWidget());
+    QPushButton *target = focused && isAncestorOf(focused) ? focused : defaultButton();
+    if (!target) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    if (target->isEnabled() && target->isVisible())
+        target->click();
 }

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class QMdiSubWindow;
+class QPushButton;
 
 // A working window that lives in the main window's client area. It gives the windows
 // the moments their handlers run at: loading (once, before it is first shown),
@@ -34,8 +35,12 @@ protected:
     // Closes the window (and its frame in the client area).
     void unload();
 
+    // The button Enter clicks when no button has the focus (none unless a window says).
+    virtual QPushButton *defaultButton() const { return nullptr; }
+
     void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void watchActivation();

@@ -26,6 +26,8 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QProcess>
+#include <QScreen>
+#include <QShortcut>
 #include <QStandardPaths>
 #include <QStringEncoder>
 #include <QUrl>
@@ -96,21 +98,75 @@ MDIForm1::MDIForm1()
         registerWindow({QStringLiteral("关于软件"), [] { return new frmAbout; }, WindowEntry::Placement::TopLevel, false});
     m_background.load(QDir(programFolder()).filePath(QStringLiteral("MDI.BMP")));
     buildMenus();
-    resize(1100, 760);
+    addKeyboardShortcuts();
+    fitFirstSizeToScreen();
 }
 
-QMenu *MDIForm1::addDropDown(const QString &name)
+// The size the main window opens at: 1100 × 760 where the screen has room, otherwise
+// the screen's free area less the frame, so that a 1366 × 768 laptop shows it whole.
+void MDIForm1::fitFirstSizeToScreen()
 {
-    QMenu *menu = menuBar()->addMenu(name);
+    QSize size(1100, 760);
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        // The frame is not known before the window is shown: a title bar and borders.
+        const QSize room = screen->availableGeometry().size() - QSize(16, 48);
+        size = size.boundedTo(room);
+    }
+    resize(size);
+}
+
+// A clerk who works all day keeps his hands on the keyboard: F10 opens the first menu
+// that can be used (Alt and the underlined letters work as the desktop makes them),
+// and Esc closes the active working window as its close button does (Ctrl+F4 is the
+// working window frame's own close key).
+void MDIForm1::addKeyboardShortcuts()
+{
+    auto *f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(f10, &QShortcut::activated, this, &MDIForm1::openMenuFromKeyboard);
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), m_clientArea);
+    escape->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(escape, &QShortcut::activated, this, &MDIForm1::closeActiveChild);
+}
+
+void MDIForm1::openMenuFromKeyboard()
+{
+    for (QAction *action : menuBar()->actions()) {
+        if (action->isEnabled() && action->isVisible() && action->menu()) {
+            menuBar()->setActiveAction(action);
+            return;
+        }
+    }
+}
+
+void MDIForm1::closeActiveChild()
+{
+    if (QMdiSubWindow *active = m_clientArea->activeSubWindow())
+        active->close();
+}
+
+namespace {
+
+// The caption of an entry: its name with the letter Alt reaches it by, as "票据查看(&V)".
+QString captionWithMnemonic(const QString &name, char letter)
+{
+    return QStringLiteral("%1(&%2)").arg(name, QString(QLatin1Char(letter)));
+}
+
+} // namespace
+
+QMenu *MDIForm1::addDropDown(const QString &name, char mnemonic)
+{
+    QMenu *menu = menuBar()->addMenu(captionWithMnemonic(name, mnemonic));
     menu->setObjectName(name);
     menu->menuAction()->setObjectName(name);
     m_entries << menu->menuAction();
     return menu;
 }
 
-QAction *MDIForm1::addEntry(QMenu *menu, const QString &name)
+QAction *MDIForm1::addEntry(QMenu *menu, const QString &name, char mnemonic)
 {
-    QAction *action = menu ? menu->addAction(name) : menuBar()->addAction(name);
+    const QString caption = captionWithMnemonic(name, mnemonic);
+    QAction *action = menu ? menu->addAction(caption) : menuBar()->addAction(caption);
     action->setObjectName(name);
     m_entries << action;
     return action;
@@ -118,20 +174,22 @@ QAction *MDIForm1::addEntry(QMenu *menu, const QString &name)
 
 void MDIForm1::buildMenus()
 {
-    QMenu *bills = addDropDown(QStringLiteral("票据查看"));
-    for (const char *name : {"票据使用情况查询", "票据作废恢复申请", "票据作废恢复审批", "票据作废查询", "全电票入库"})
-        addEntry(bills, QString::fromUtf8(name));
-    addEntry(nullptr, QStringLiteral("票据反核销"));
-    addEntry(nullptr, QStringLiteral("恢复路径设置"));
+    QMenu *bills = addDropDown(QStringLiteral("票据查看"), 'V');
+    const std::pair<const char *, char> billEntries[] = {
+        {"票据使用情况查询", 'U'}, {"票据作废恢复申请", 'A'}, {"票据作废恢复审批", 'D'}, {"票据作废查询", 'S'}, {"全电票入库", 'I'}};
+    for (const auto &[name, mnemonic] : billEntries)
+        addEntry(bills, QString::fromUtf8(name), mnemonic);
+    addEntry(nullptr, QStringLiteral("票据反核销"), 'R');
+    addEntry(nullptr, QStringLiteral("恢复路径设置"), 'P');
 
-    QMenu *exit = addDropDown(QStringLiteral("退出系统"));
-    connectHandler(addEntry(exit, QStringLiteral("退出")), &QAction::triggered, this, &MDIForm1::退出_Click);
+    QMenu *exit = addDropDown(QStringLiteral("退出系统"), 'X');
+    connectHandler(addEntry(exit, QStringLiteral("退出"), 'X'), &QAction::triggered, this, &MDIForm1::退出_Click);
     m_entries << exit->addSeparator();
-    connectHandler(addEntry(exit, QStringLiteral("注销")), &QAction::triggered, this, &MDIForm1::注销_Click);
+    connectHandler(addEntry(exit, QStringLiteral("注销"), 'L'), &QAction::triggered, this, &MDIForm1::注销_Click);
 
-    QMenu *about = addDropDown(QStringLiteral("关于"));
-    connectHandler(addEntry(about, QStringLiteral("关于软件")), &QAction::triggered, this, &MDIForm1::关于软件_Click);
-    connectHandler(addEntry(about, QStringLiteral("联系我们")), &QAction::triggered, this, &MDIForm1::联系我们_Click);
+    QMenu *about = addDropDown(QStringLiteral("关于"), 'H');
+    connectHandler(addEntry(about, QStringLiteral("关于软件"), 'A'), &QAction::triggered, this, &MDIForm1::关于软件_Click);
+    connectHandler(addEntry(about, QStringLiteral("联系我们"), 'C'), &QAction::triggered, this, &MDIForm1::联系我们_Click);
 
     for (QAction *action : std::as_const(m_entries)) {
         if (action->menu() || action->isSeparator() || isAlwaysAvailable(action))

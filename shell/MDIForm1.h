@@ -53,8 +53,12 @@ private:
     MDIForm1();
     void Form_Load();
     void buildMenus();
-    QAction *addEntry(QMenu *menu, const QString &name);
-    QMenu *addDropDown(const QString &name);
+    void addKeyboardShortcuts();
+    void openMenuFromKeyboard();
+    void closeActiveChild();
+    void fitFirstSizeToScreen();
+    QAction *addEntry(QMenu *menu, const QString &name, char mnemonic);
+    QMenu *addDropDown(const QString &name, char mnemonic);
     void enableAllEntries();
     void disableEntriesWithoutWindow();
     void paintBackground();

@@ -231,6 +231,8 @@ void frmLogin::readPosts(const QString &user)
     }
     Label2->show();
     List1->show();
+    // The first post is chosen, not only focused, so that Enter signs in with it.
+    List1->setListIndex(0);
     List1->setFocus();
 }
 

@@ -364,7 +364,15 @@ void frm票据入库::Command1_Click()
         ShowInfo(QStringLiteral("请选择票据类型！"));
         return;
     }
+    selectNumberForRetyping();
+}
+
+// The number in the box is selected, so that the next one typed replaces it rather
+// than lengthening it.
+void frm票据入库::selectNumberForRetyping()
+{
     Text3->setFocus();
+    Text3->selectAll();
 }
 
 void frm票据入库::Command2_Click()
@@ -372,7 +380,7 @@ void frm票据入库::Command2_Click()
     const QString number = Text3->text();
     if (number.isEmpty()) {
         ShowInfo(QStringLiteral("请输入编号"));
-        Text3->setFocus();
+        selectNumberForRetyping();
         return;
     }
     if (Command1->text() != QStringLiteral("取消新增")) {
@@ -385,12 +393,12 @@ void frm票据入库::Command2_Click()
     }
     if (!isDigits(number)) {
         MessageBoxes::showWithAppTitle(this, QStringLiteral("只能输入数字"));
-        Text3->setFocus();
+        selectNumberForRetyping();
         return;
     }
     if (number.size() > MaxBillNumberDigits) {
         ShowInfo(numberTooLongText());
-        Text3->setFocus();
+        selectNumberForRetyping();
         return;
     }
     bool registered = false;
@@ -447,7 +455,7 @@ bool frm票据入库::finishRegistration(const RegistrationResult &result, const
 {
     if (result.kind == RegistrationResult::Duplicate) {
         ShowInfo(QStringLiteral("票据本 %1 中已有编号为 %2 的票据，不能重复录入！").arg(bookNumber, number));
-        Text3->setFocus();
+        selectNumberForRetyping();
         return false;
     }
     Command1->setText(QStringLiteral("新增"));

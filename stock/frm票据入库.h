@@ -60,6 +60,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void selectNumberForRetyping();
     struct BillType
     {
         QString code;

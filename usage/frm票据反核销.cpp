@@ -125,17 +125,10 @@ void frm票据反核销::Form_Load()
 }
 
 // The window is no dialog, so the default button is its own: Enter that no control took
-// (the text boxes let it pass) clicks Command3 while it is enabled, and nothing else.
-void frm票据反核销::keyPressEvent(QKeyEvent *event)
+// (the text boxes let it pass) clicks Command3 while it is enabled.
+QPushButton *frm票据反核销::defaultButton() const
 {
-    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (enter && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
-        event->accept();
-        if (Command3->isEnabled())
-            Command3->click();
-        return;
-    }
-    ChildWindow::keyPressEvent(event);
+    return Command3;
 }
 
 // ---------------------------------------------------------------- lookup

@@ -56,7 +56,7 @@ public:
 
 protected:
     void Form_Load() override;
-    void keyPressEvent(QKeyEvent *event) override;
+    QPushButton *defaultButton() const override;
 
 private:
     enum class ReverseOutcome { Reversed, NotInRecord, RecordSmallerThanBook };

@@ -6,6 +6,19 @@ DropDownList::DropDownList(QWidget *parent) : QComboBox(parent)
 {
     setEditable(false);
     connect(this, &QComboBox::currentIndexChanged, this, [this](int) { emit entryChosen(); });
+    // A change was reported above; choosing the entry that was shown changes nothing.
+    connect(this, &QComboBox::activated, this, [this](int index) {
+        const bool sameEntry = index == m_shownAtPopup;
+        m_shownAtPopup = NoPopup;
+        if (sameEntry)
+            emit entryChosen();
+    });
+}
+
+void DropDownList::showPopup()
+{
+    m_shownAtPopup = currentIndex();
+    QComboBox::showPopup();
 }
 
 int DropDownList::addLine(const QString &text, qint64 itemData)

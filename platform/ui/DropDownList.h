@@ -4,7 +4,8 @@
 
 // A drop-down list the operator cannot type into. Adding entries selects none;
 // entryChosen reports every change of the selected entry, by the operator or in
-// code, except emptying the list.
+// code, except emptying the list, and also the operator choosing from the open list
+// the entry already shown (which a plain combo box passes over in silence).
 class DropDownList : public QComboBox
 {
     Q_OBJECT
@@ -20,6 +21,12 @@ public:
     void setListIndex(int index);
     QString text() const; // the selected entry's text, empty when none
 
+    void showPopup() override;
+
 signals:
     void entryChosen();
+
+private:
+    static constexpr int NoPopup = -2;
+    int m_shownAtPopup = NoPopup; // the entry shown when the list opened
 };

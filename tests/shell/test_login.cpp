@@ -39,7 +39,6 @@ class TestLogin : public QObject
     {
         frmLogin *login = openLogin();
         signIn(login, QStringLiteral("u2"), QStringLiteral("pw2"));
-        login->List1->clearSelection();
         return login;
     }
 
@@ -288,30 +287,31 @@ private slots:
     {
         QTest::addColumn<int>("key");
         QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
-        QTest::newRow("Return") << int(Qt::Key_Return) << Qt::KeyboardModifiers();
-        QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << Qt::KeyboardModifiers(Qt::KeypadModifier);
+        QTest::addColumn<bool>("moveDown");
+        QTest::newRow("Return on the first post") << int(Qt::Key_Return) << Qt::KeyboardModifiers() << false;
+        QTest::newRow("keypad Enter on the first post")
+            << int(Qt::Key_Enter) << Qt::KeyboardModifiers(Qt::KeypadModifier) << false;
+        QTest::newRow("Return after an arrow key") << int(Qt::Key_Return) << Qt::KeyboardModifiers() << true;
     }
 
+    // The first post is selected as the list appears, so Enter at once chooses it; the
+    // arrow keys choose another first.
     void enterOnASelectedPostChoosesIt()
     {
         QFETCH(int, key);
         QFETCH(Qt::KeyboardModifiers, modifiers);
+        QFETCH(bool, moveDown);
         frmLogin *login = showPostList();
         QVERIFY(login->List1->isVisible());
         // Should Enter run the sign-in again, this password would be refused.
         login->txtPassword->setText(QStringLiteral("nope"));
+        QCOMPARE(login->List1->listIndex(), 0);
+        QVERIFY(login->List1->item(0)->isSelected());
 
-        // Without a selected line Enter does nothing.
-        QTest::keyClick(login->List1, Qt::Key(key), modifiers);
-        QVERIFY(MessageBoxes::records().isEmpty());
-        QVERIFY(!mainWindowShown());
-        QVERIFY(login->List1->isVisible());
-        QVERIFY(OperatorContext().工号.isEmpty());
-
-        // The operator selects a line with the arrow keys and presses Enter.
-        QTest::keyClick(login->List1, Qt::Key_Down);
+        if (moveDown)
+            QTest::keyClick(login->List1, Qt::Key_Down);
         const int line = login->List1->listIndex();
-        QVERIFY(line >= 0);
+        QCOMPARE(line, moveDown ? 1 : 0);
         const QString post = line == partTimeLine(login) ? QStringLiteral("P01") : QStringLiteral("P02");
         QTest::keyClick(login->List1, Qt::Key(key), modifiers);
         QVERIFY(MessageBoxes::records().isEmpty());

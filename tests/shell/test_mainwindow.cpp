@@ -16,6 +16,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QStringDecoder>
 #include <QTemporaryDir>
@@ -130,9 +132,56 @@ private slots:
             bar << a->objectName();
         QCOMPARE(bar, (QStringList{QStringLiteral("票据查看"), QStringLiteral("票据反核销"), QStringLiteral("恢复路径设置"),
                                    QStringLiteral("退出系统"), QStringLiteral("关于")}));
+        // Each caption is the entry's name with the letter Alt reaches it by.
+        static const QRegularExpression mnemonic(QStringLiteral("^(.+)\\(&[A-Z]\\)$"));
         for (QAction *a : main->menuEntries())
             if (!a->isSeparator())
-                QCOMPARE(a->objectName(), a->text());
+                QCOMPARE(mnemonic.match(a->text()).captured(1), a->objectName());
+    }
+
+    // F10 and Alt with an underlined letter open the menus; Esc and Ctrl+F4 close the
+    // active working window.
+    void theKeyboardReachesMenusAndClosesWindows()
+    {
+        MDIForm1 *main = signInAs(QStringLiteral("supVr"), QStringLiteral("tulipa"));
+        QVERIFY(QTest::qWaitForWindowActive(main));
+        QMenu *bills = main->entry(QStringLiteral("票据查看"))->menu();
+        QTest::keyClick(main, Qt::Key_F10);
+        QTRY_VERIFY(bills->isVisible());
+        QTest::keyClick(bills, Qt::Key_Escape);
+        QTRY_VERIFY(!bills->isVisible());
+        QMenu *exit = main->entry(QStringLiteral("退出系统"))->menu();
+        QTest::keyClick(main, Qt::Key_X, Qt::AltModifier);
+        QTRY_VERIFY(exit->isVisible());
+        QTest::keyClick(exit, Qt::Key_Escape);
+        QTRY_VERIFY(!exit->isVisible());
+
+        for (const QKeyCombination key : {QKeyCombination(Qt::Key_Escape), QKeyCombination(Qt::CTRL | Qt::Key_F4)}) {
+            main->activateWindow(); // the test platform may have activated a closed menu
+            QVERIFY(QTest::qWaitForWindowActive(main));
+            QPointer<QWidget> window = main->openEntryWindow(QStringLiteral("票据反核销"));
+            QVERIFY(window);
+            QCOMPARE(main->clientArea()->subWindowList().size(), 1);
+            window->setFocus();
+            QTest::keyClick(window, key.key(), key.keyboardModifiers());
+            QTRY_VERIFY(!window);
+            QVERIFY(main->clientArea()->subWindowList().isEmpty());
+        }
+    }
+
+    // The main window opens whole on a small screen (a 1366 × 768 laptop; the test
+    // platform's screen is smaller still).
+    void theFirstSizeFitsTheScreen()
+    {
+        MDIForm1 *main = signInAs(QStringLiteral("supVr"), QStringLiteral("tulipa"));
+        QVERIFY(QTest::qWaitForWindowExposed(main));
+        const QRect screen = main->screen()->availableGeometry();
+        QVERIFY2(main->frameGeometry().width() <= screen.width() && main->frameGeometry().height() <= screen.height(),
+                 qPrintable(QStringLiteral("%1x%2 on %3x%4")
+                                .arg(main->frameGeometry().width())
+                                .arg(main->frameGeometry().height())
+                                .arg(screen.width())
+                                .arg(screen.height())));
     }
 
     void superUserGetsEveryEntry()

@@ -459,9 +459,11 @@ private slots:
         QVERIFY(window->Command3->isEnabled());
         window->Text1->setText(Record);
         MessageBoxes::queueAnswer(Answer::Yes);
+        window->Text2->setFocus();
         QTest::keyClick(window->Text2, Qt::Key_Return);
         QCOMPARE(texts().last(), u"反核销完成！"_s);
         const int shown = MessageBoxes::records().size();
+        window->Text1->setFocus();
         QTest::keyClick(window->Text1, Qt::Key_Return);
         QCOMPARE(MessageBoxes::records().size(), shown);
     }
