@@ -21,6 +21,8 @@
 #include "shell/Module1.h"
 #include "shell/Program.h"
 
+#include <algorithm>
+
 #include <QGroupBox>
 #include <QLabel>
 #include <QPainter>
@@ -108,15 +110,17 @@ void frm收款日报表::buildControls()
     resize(Twips::size(13935, 9420));
     buildFilterPanel();
 
+    // The list starts beside the filter panel, however wide that had to be.
+    const int grow = Twips::fromPixels(Frame1->width()) - 3225;
     Frame2 = new QGroupBox(QStringLiteral("收费清单"), this);
     Frame2->setObjectName(QStringLiteral("Frame2"));
-    Twips::place(Frame2, 3240, 0, 10695, 9045);
+    Twips::place(Frame2, 3240 + grow, 0, 10695 - grow, 9045);
     MSFlexGrid1 = new FlexGrid(Frame2);
     MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
     MSFlexGrid1->setFormatString(gridFormat());
     MSFlexGrid1->setRows(1);
     MSFlexGrid1->setColWidth(HiddenColumn, 0);
-    Twips::place(MSFlexGrid1, 60, 240, 10575, 8805);
+    Twips::place(MSFlexGrid1, 60, 240, 10575 - grow, 8805);
 
     StatusBar1 = new StatusBar(5, this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
@@ -141,39 +145,51 @@ void frm收款日报表::buildControls()
     }
 }
 
+// How much wider than drawn the filter panel is, so that both date fields show the
+// widest date ("2026/12/10") whole in the desktop's font: the design's 1305 and 1365
+// twips cut its last digit.
+int frm收款日报表::datePickerWidth()
+{
+    DatePicker probe;
+    probe.setValue(QDate(2026, 12, 28));
+    return std::max(1365, Twips::fromPixels(probe.sizeHint().width()) + 15);
+}
+
 void frm收款日报表::buildFilterPanel()
 {
+    const int pickerWidth = datePickerWidth();
+    const int grow = std::max(0, 150 + pickerWidth + 255 + pickerWidth + 30 - 3105);
     Frame1 = new QGroupBox(QStringLiteral("选择管理处"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
-    Twips::place(Frame1, 0, 0, 3225, 9045);
-    Combo1 = comboBox(Frame1, QStringLiteral("Combo1"), 90, 300, 3075);
+    Twips::place(Frame1, 0, 0, 3225 + grow, 9045);
+    Combo1 = comboBox(Frame1, QStringLiteral("Combo1"), 90, 300, 3075 + grow);
     Label1[2] = label(Frame1, QStringLiteral("Label1(2)"), QStringLiteral("收费项目"), 90, 690, 1125, 165);
     Check2 = new CheckBox(QStringLiteral("全选"), Frame1);
     Check2->setObjectName(QStringLiteral("Check2"));
-    Twips::place(Check2, 2490, 630, 675, 255);
+    Twips::place(Check2, 2490 + grow, 630, 675, 255);
     TreeView1 = new KeyedTree(Frame1);
     TreeView1->setObjectName(QStringLiteral("TreeView1"));
     TreeView1->setCheckBoxes(true);
     TreeView1->setImageList(imageList());
-    Twips::place(TreeView1, 30, 900, 3105, 5295);
+    Twips::place(TreeView1, 30, 900, 3105 + grow, 5295);
 
     Picture1 = new QWidget(Frame1);
     Picture1->setObjectName(QStringLiteral("Picture1"));
-    Twips::place(Picture1, 30, 6270, 3105, 2625);
+    Twips::place(Picture1, 30, 6270, 3105 + grow, 2625);
     Label2 = label(Picture1, QStringLiteral("Label2"), QStringLiteral("作废日期"), 90, 60, 795, 195);
     DTPicker1 = new DatePicker(Picture1);
     DTPicker1->setObjectName(QStringLiteral("DTPicker1"));
-    Twips::place(DTPicker1, 150, 330, 1305, 315);
-    Label3 = label(Picture1, QStringLiteral("Label3"), QStringLiteral("至"), 1500, 390, 225, 255);
+    Twips::place(DTPicker1, 150, 330, pickerWidth, 315);
+    Label3 = label(Picture1, QStringLiteral("Label3"), QStringLiteral("至"), 150 + pickerWidth + 30, 390, 225, 255);
     DTPicker2 = new DatePicker(Picture1);
     DTPicker2->setObjectName(QStringLiteral("DTPicker2"));
-    Twips::place(DTPicker2, 1710, 330, 1365, 315);
+    Twips::place(DTPicker2, 150 + pickerWidth + 255, 330, pickerWidth, 315);
     Label4 = label(Picture1, QStringLiteral("Label4"), QStringLiteral("收款方式"), 90, 780, 735, 195);
     Combo2 = comboBox(Picture1, QStringLiteral("Combo2"), 90, 1050, 1365);
     Label5 = label(Picture1, QStringLiteral("Label5"), QStringLiteral("收款人"), 1500, 780, 735, 195);
     Combo3 = comboBox(Picture1, QStringLiteral("Combo3"), 1500, 1050, 1575);
     Label6 = label(Picture1, QStringLiteral("Label6"), QStringLiteral("统计方式"), 90, 1410, 735, 195);
-    Combo4 = comboBox(Picture1, QStringLiteral("Combo4"), 90, 1650, 2985);
+    Combo4 = comboBox(Picture1, QStringLiteral("Combo4"), 90, 1650, 2985 + grow);
 
     const struct
     {

@@ -70,6 +70,7 @@ protected:
 private:
     void buildControls();
     void buildFilterPanel();
+    static int datePickerWidth();
     void loadOffices();
     void loadChargeItems();
     void loadPaymentMethods();

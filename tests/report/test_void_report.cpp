@@ -428,6 +428,32 @@ private slots:
         QCOMPARE(window->MSFlexGrid1->ColWidth(11), 0);
     }
 
+    // Dates typed over the whole field, an earlier year among them, are the dates the
+    // report runs for; both fields show the widest date whole.
+    void typedDatesOfAnEarlierYearReachTheReport()
+    {
+        addVoidedBills();
+        addBill(u"01-2025-09"_s, u"00000001"_s, u"06"_s, u"G01"_s, u"2025-03-15"_s, u"现金"_s, u"李秀英"_s,
+                {{u"1"_s, 12, u"去年"_s}});
+        QVERIFY(openWindow());
+        chooseFilters();
+        for (const auto &[picker, typed] : {std::pair{window->DTPicker1, u"2025/03/01"_s}, {window->DTPicker2, u"2025/3/31"_s}}) {
+            picker->setFocus();
+            QTest::keyClick(picker, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(picker, typed);
+            QTest::keyClick(picker, Qt::Key_Tab);
+        }
+        QCOMPARE(window->DTPicker1->value(), QDate(2025, 3, 1));
+        QCOMPARE(window->DTPicker2->value(), QDate(2025, 3, 31));
+        run();
+        QCOMPARE(reportLines(), (QStringList{u"01-2025-09/00000001/物业费/12.00"_s, u"合计///12.00"_s}));
+
+        window->DTPicker2->setValue(QDate(2026, 12, 10));
+        for (DatePicker *picker : {window->DTPicker1, window->DTPicker2})
+            QVERIFY2(picker->width() >= picker->sizeHint().width(),
+                     qPrintable(u"%1 < %2"_s.arg(picker->width()).arg(picker->sizeHint().width())));
+    }
+
     void theTotalIsTheExactSumOfTheAmountsShown()
     {
         // Amounts with cents that binary floating point cannot add exactly.
