@@ -15,6 +15,8 @@
 #include "shell/Varnel1.h"
 #include "stock/StockSql.h"
 
+#include <algorithm>
+
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFrame>
@@ -229,10 +231,21 @@ void frm票据入库::Form_Resize()
     }
     if (frameTop > 0)
         Frame1->move(Frame1->x(), Twips::toPixels(frameTop));
+    keepExitButtonInFrame();
     if (gridHeight > 0)
         MSFlexGrid1->resize(MSFlexGrid1->width(), Twips::toPixels(gridHeight));
     if (treeHeight > 0)
         TreeView1->resize(TreeView1->width(), Twips::toPixels(treeHeight));
+}
+
+// "退出" stands where the form puts it while the frame is wide enough; in a narrower
+// window (a small screen) it moves left, never over "确定", so it stays in view.
+void frm票据入库::keepExitButtonInFrame()
+{
+    const int designLeft = Twips::toPixels(8130);
+    const int rightmost = Frame1->width() - Command4->width() - Twips::toPixels(90);
+    const int leftmost = Command2->geometry().right() + Twips::toPixels(90);
+    Command4->move(std::max(leftmost, std::min(designLeft, rightmost)), Command4->y());
 }
 
 // ---------------------------------------------------------------- tree and grid

@@ -61,6 +61,7 @@ protected:
 
 private:
     void selectNumberForRetyping();
+    void keepExitButtonInFrame();
     struct BillType
     {
         QString code;

@@ -30,6 +30,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QMdiArea>
+#include <QScrollBar>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
@@ -61,6 +62,22 @@ void save(const QImage &image, const QString &name)
             colours.insert(image.pixel(x, y));
     QVERIFY2(colours.size() > 8, qPrintable(name));
     QVERIFY(image.save(screensFolder() + QLatin1Char('/') + name));
+}
+
+// Whether the operator can bring the whole button into the client area's view with
+// its scroll bars.
+bool reachable(QMdiArea *area, QWidget *button)
+{
+    for (int x : {0, area->horizontalScrollBar()->maximum()})
+        for (int y : {0, area->verticalScrollBar()->maximum()}) {
+            area->horizontalScrollBar()->setValue(x);
+            area->verticalScrollBar()->setValue(y);
+            QApplication::processEvents();
+            const QRect shown(button->mapTo(area->viewport(), QPoint(0, 0)), button->size());
+            if (button->isVisible() && area->viewport()->rect().contains(shown))
+                return true;
+        }
+    return false;
 }
 
 } // namespace
@@ -237,6 +254,40 @@ private slots:
         QApplication::processEvents();
         save(main->grab().toImage(), QStringLiteral("restoration_approval.png"));
         window->Command1_Click();
+        MessageBoxes::clearRecords();
+        OperatorContext() = signedIn;
+    }
+
+    // On a small screen every working window's buttons can still be reached: the
+    // client area scrolls to a fixed window larger than itself, and a maximised window
+    // keeps its buttons inside the client area.
+    void smallScreenKeepsTheButtonsReachable()
+    {
+        const OperatorContextRecord signedIn = OperatorContext();
+        OperatorContext().岗位代号 = QStringLiteral("8");
+        MDIForm1 *main = MDIForm1::existingInstance();
+        const QSize before = main->size();
+        main->resize(760, 520);
+        QApplication::processEvents();
+        const QList<std::pair<QString, QStringList>> windows = {
+            {QStringLiteral("票据作废恢复审批"), {QStringLiteral("Command4"), QStringLiteral("Command1")}},
+            {QStringLiteral("票据作废查询"), {QStringLiteral("Command1(0)"), QStringLiteral("Command1(2)")}},
+            {QStringLiteral("全电票入库"), {QStringLiteral("Command1"), QStringLiteral("Command4")}},
+        };
+        for (const auto &[entry, buttons] : windows) {
+            QWidget *window = main->openEntryWindow(entry);
+            QVERIFY(window);
+            QApplication::processEvents();
+            save(main->grab().toImage(), QStringLiteral("small_screen_%1.png").arg(entry));
+            for (const QString &name : buttons) {
+                auto *button = window->findChild<QPushButton *>(name);
+                QVERIFY2(button, qPrintable(name));
+                QVERIFY2(reachable(main->clientArea(), button), qPrintable(entry + QLatin1Char(' ') + name));
+            }
+            main->clientArea()->closeAllSubWindows();
+            QApplication::processEvents();
+        }
+        main->resize(before);
         MessageBoxes::clearRecords();
         OperatorContext() = signedIn;
     }
