@@ -173,6 +173,20 @@ QStringList border(const QJsonObject &cell)
 
 const QStringList Framed = {u"thin"_s, u"thin"_s, u"thin"_s, u"thin"_s};
 
+// The cells from A4 to the last one given that lack a frame on some side; the
+// table's frame has no gaps when there are none.
+QStringList unframedCells(const QJsonObject &sheet, int lastRow, int lastColumn)
+{
+    QStringList gaps;
+    for (int row = 4; row <= lastRow; ++row)
+        for (int col = 0; col < lastColumn; ++col) {
+            const QString address = frmToExcel::RangeNom(col, row);
+            if (border(sheet[u"cells"][address].toObject()) != Framed)
+                gaps << address;
+        }
+    return gaps;
+}
+
 } // namespace
 
 class TestToExcel : public QObject
@@ -425,6 +439,7 @@ private slots:
         QCOMPARE(border(empty), Framed);
         QCOMPARE(empty[u"size"].toDouble(), 10.5);
         QVERIFY(book.cell(SheetName, u"B8"_s)[u"horizontal"].isNull()); // only rows 1 to 4 are aligned
+        QCOMPARE(unframedCells(book.sheet(SheetName), 8, 11), QStringList()); // the 合计 row's blanks too
         QCOMPARE(book.value(SheetName, u"B8"_s).toString(), u"合计"_s);
     }
 
@@ -528,7 +543,7 @@ private slots:
         QCOMPARE(book.cell(SheetName, u"C5"_s)[u"format"].toString(), u"@"_s);
         QCOMPARE(book.cell(SheetName, u"G7"_s)[u"value"].toDouble(), 1234.5);
         QCOMPARE(book.cell(SheetName, u"G7"_s)[u"format"].toString(), u"0.00_ "_s);
-        QCOMPARE(border(book.cell(SheetName, u"K8"_s)), Framed);
+        QCOMPARE(unframedCells(sheet, 8, 11), QStringList());
 
         // The other sheets, their styles and formulas, and the defined name.
         QCOMPARE(book.sheet(u"封面"_s)[u"cells"], before.sheet(u"封面"_s)[u"cells"]);
@@ -728,20 +743,23 @@ private slots:
         QTest::addColumn<QString>("file"); // in the folder
         QTest::addColumn<QString>("sheetName");
         QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("cell"); // the grid's first payer
         QTest::addColumn<QString>("message");
         const QString book = u"台账.xlsx"_s;
         QTest::newRow("control character in the sheet name")
-            << book << u"作废\x01统计"_s << Title << u"工作表名称不能含有控制字符（U+0001）"_s;
-        QTest::newRow("tab in the sheet name") << book << u"作废\t统计"_s << Title << u"工作表名称不能含有制表符"_s;
-        QTest::newRow("NUL in the sheet name") << book << u"作废"_s + QChar(0) + u"统计"_s << Title
+            << book << u"作废\x01统计"_s << Title << u"张三"_s << u"工作表名称不能含有控制字符（U+0001）"_s;
+        QTest::newRow("tab in the sheet name") << book << u"作废\t统计"_s << Title << u"张三"_s << u"工作表名称不能含有制表符"_s;
+        QTest::newRow("NUL in the sheet name") << book << u"作废"_s + QChar(0) + u"统计"_s << Title << u"张三"_s
                                                << u"工作表名称不能含有空字符（NUL）"_s;
-        QTest::newRow("NUL in the title") << book << SheetName << u"标题"_s + QChar(0) + u"后文"_s
+        QTest::newRow("NUL in the title") << book << SheetName << u"标题"_s + QChar(0) + u"后文"_s << u"张三"_s
                                           << u"文档标题不能含有空字符（NUL）"_s;
-        QTest::newRow("NUL in the file name") << u"f_a"_s + QChar(0) + u"b.xlsx"_s << SheetName << Title
+        QTest::newRow("NUL in the file name") << u"f_a"_s + QChar(0) + u"b.xlsx"_s << SheetName << Title << u"张三"_s
                                               << u"文件名不能含有空字符（NUL）"_s;
-        QTest::newRow("file name too long") << QString(10000, u'长') + u".xlsx"_s << SheetName << Title
+        QTest::newRow("file name too long") << QString(10000, u'长') + u".xlsx"_s << SheetName << Title << u"张三"_s
                                             << u"文件名太长"_s;
-        QTest::newRow("read-only workbook") << u"只读"_s << SheetName << Title << u"是只读文件"_s;
+        QTest::newRow("read-only workbook") << u"只读"_s << SheetName << Title << u"张三"_s << u"是只读文件"_s;
+        QTest::newRow("NUL in a cell") << book << SheetName << Title << u"张"_s + QChar(0) + u"三"_s
+                                       << u"第5行第4列的文字含有空字符（NUL）"_s;
     }
 
     void unusableNamesAreRefused()
@@ -749,7 +767,9 @@ private slots:
         QFETCH(QString, file);
         QFETCH(QString, sheetName);
         QFETCH(QString, title);
+        QFETCH(QString, cell);
         QFETCH(QString, message);
+        grid->setTextMatrix(1, 3, cell);
         const QString existing = makeExistingWorkbook();
         const bool readOnly = file == u"只读"_s;
         if (readOnly) {
