@@ -1,6 +1,7 @@
 #include "output/frmToExcel.h"
 
 #include "output/ExportGrid.h"
+#include "platform/sheet/FileAccess.h"
 #include "platform/sheet/Workbook.h"
 #include "platform/ui/CheckBox.h"
 #include "platform/ui/FileDialogs.h"
@@ -24,6 +25,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QProgressDialog>
+#include <QStandardPaths>
 #include <QUrl>
 
 namespace {
@@ -65,6 +67,20 @@ QString withWorkbookSuffix(const QString &file)
     if (info.exists() || info.suffix().compare(QLatin1String("xlsx"), Qt::CaseInsensitive) == 0)
         return file;
     return file + QStringLiteral(".xlsx");
+}
+
+// Where the file dialog starts: the program's folder, as the operator knows it, when he
+// may write there; else (an installed program's folder) his documents folder, or his
+// home folder.
+QString exportStartFolder()
+{
+    const QString program = programFolder();
+    if (sheet::userMayWrite(program))
+        return program;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && sheet::userMayWrite(documents))
+        return documents;
+    return QStandardPaths::writableLocation(QStandardPaths::HomeLocation);
 }
 
 using PlacedControls::label;
@@ -254,7 +270,7 @@ void frmToExcel::Grid1_DblClick()
 
 void frmToExcel::Command1_Click()
 {
-    const QString file = FileDialogs::getSaveFileName(this, QString(), programFolder(), qtFilter(WorkbookFilter),
+    const QString file = FileDialogs::getSaveFileName(this, QString(), exportStartFolder(), qtFilter(WorkbookFilter),
                                                       FileDialogs::ExistingFile::AddTo);
     if (!file.isEmpty())
         Text1[0]->setText(QDir::toNativeSeparators(withWorkbookSuffix(file)));
@@ -306,6 +322,15 @@ bool frmToExcel::To_Execl(FlexGrid *grid, const QString &title, const QString &s
     if (columns.empty()) {
         MessageBoxes::show(this, QStringLiteral("请至少选择一列输出"), MessageBoxes::executableName(),
                            MessageBoxes::Icon::None, MessageBoxes::Buttons::Ok);
+        return false;
+    }
+    // A pasted name or title can hold what no file or cell can.
+    if (const QString problem = sheet::Workbook::fileNameProblem(typed); !problem.isEmpty()) {
+        m_lastError = problem;
+        return false;
+    }
+    if (title.contains(QChar(u'\0'))) {
+        m_lastError = QStringLiteral("文档标题不能含有空字符（NUL）。");
         return false;
     }
     const QString file = withWorkbookSuffix(QDir::fromNativeSeparators(typed));

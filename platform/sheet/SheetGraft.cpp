@@ -1,7 +1,9 @@
 #include "platform/sheet/SheetGraft.h"
 
+#include "platform/sheet/OrphanParts.h"
 #include "platform/sheet/PackageXml.h"
 #include "platform/sheet/StyleMerge.h"
+#include "platform/sheet/TableReferences.h"
 #include "platform/sheet/Workbook.h"
 
 #include <QFileInfo>
@@ -12,6 +14,7 @@
 #include <cctype>
 #include <charconv>
 #include <map>
+#include <optional>
 #include <set>
 #include <string_view>
 
@@ -24,6 +27,8 @@ constexpr const char *StylesType = "http://schemas.openxmlformats.org/officeDocu
 constexpr std::string_view WorksheetContent = "application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml";
 constexpr std::string_view StylesContent = "application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml";
 constexpr std::string_view MainNs = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+// The namespaces of the Strict form of the format all start so.
+constexpr std::string_view StrictNamespaces = "http://purl.oclc.org/ooxml/";
 
 // Where the cells go in the serialized sheet: a text no part of the sheet around
 // its cells can hold.
@@ -39,6 +44,18 @@ QString notAWorkbook(const QString &fileName)
 }
 
 // ---- the workbook
+
+// A Strict workbook names its parts' types and elements in namespaces of its own; a
+// sheet written in the usual ones would make it a mixture that readers refuse.
+bool isStrict(const pugi::xml_node &office, const pugi::xml_node &workbook)
+{
+    if (std::string_view(office.attribute("Type").value()).substr(0, StrictNamespaces.size()) == StrictNamespaces)
+        return true;
+    const std::string prefix = prefixOf(workbook);
+    const std::string declaration = prefix.empty() ? std::string("xmlns") : "xmlns:" + prefix;
+    return std::string_view(workbook.attribute(declaration.c_str()).value()).substr(0, StrictNamespaces.size())
+        == StrictNamespaces;
+}
 
 struct WorkbookParts
 {
@@ -66,6 +83,10 @@ void open(WorkbookParts &parts, const ZipPackage &package, const QString &sheetN
     const pugi::xml_node workbook = parts.workbook.document_element();
     if (localName(workbook.name()) != "workbook")
         throw WorkbookError(notAWorkbook(fileName));
+    if (isStrict(office, workbook))
+        throw WorkbookError(QStringLiteral("工作簿“%1”是Strict Open XML格式（严格格式），不能向其中输出，文件未做任何改动。"
+                                           "请在Excel中把它另存为“Excel 工作簿(*.xlsx)”后再输出。")
+                                .arg(fileName));
     load(parts.rels, package, relationshipsOf(parts.workbookPart), fileName);
     parts.sheets = ensureChild(workbook, "sheets", {"fileVersion", "fileSharing", "workbookPr", "workbookProtection",
                                                     "bookViews", "sheets"});
@@ -360,6 +381,167 @@ void pruneSheetRelationships(PackageChanges &changes, const ZipPackage &target, 
         changes.replaced[relsPart] = serialize(rels.doc);
 }
 
+// ---- what goes with the old sheet's cells
+
+// The tables (by name) and pivot tables (by the number of their cache) of the old
+// sheet; they go with its cells.
+struct OldSheetObjects
+{
+    QStringList tables;
+    std::set<std::string> pivotCaches;
+};
+
+OldSheetObjects objectsOf(const ZipPackage &target, const std::string &sheetPart, const QString &fileName)
+{
+    OldSheetObjects found;
+    const std::string relsPart = target.find(relationshipsOf(sheetPart));
+    if (relsPart.empty())
+        return found;
+    Relationships rels;
+    load(rels, target, relsPart, fileName);
+    for (pugi::xml_node r : children(rels.doc.document_element(), "Relationship")) {
+        const std::string_view type = r.attribute("Type").value();
+        const bool table = endsWith(type, "/table");
+        if ((!table && !endsWith(type, "/pivotTable")) || std::string_view(r.attribute("TargetMode").value()) == "External")
+            continue;
+        const std::string part = target.find(resolve(sheetPart, r.attribute("Target").value()));
+        if (part.empty())
+            continue;
+        pugi::xml_document doc;
+        parse(doc, target.read(part), part, fileName);
+        const pugi::xml_node root = doc.document_element();
+        if (!table) {
+            found.pivotCaches.insert(root.attribute("cacheId").value());
+            continue;
+        }
+        for (const char *attribute : {"displayName", "name"}) {
+            const QString name = QString::fromUtf8(root.attribute(attribute).value());
+            if (!name.isEmpty() && !found.tables.contains(name, Qt::CaseInsensitive))
+                found.tables << name;
+        }
+    }
+    return found;
+}
+
+// The worksheet parts of the workbook other than the replaced one.
+std::vector<std::string> otherWorksheets(const ZipPackage &target, const WorkbookParts &parts)
+{
+    std::vector<std::string> found;
+    for (pugi::xml_node r : children(parts.rels.doc.document_element(), "Relationship")) {
+        if (!endsWith(r.attribute("Type").value(), "/worksheet"))
+            continue;
+        const std::string part = target.find(resolve(parts.workbookPart, r.attribute("Target").value()));
+        if (!part.empty() && part != parts.sheetPart)
+            found.push_back(part);
+    }
+    return found;
+}
+
+// Whether the bytes may hold one of the names: a quick look, without case for ASCII
+// letters, before a sheet is read as a tree.
+bool mayName(const QByteArray &bytes, const QStringList &names)
+{
+    const QByteArray lower = bytes.toLower();
+    for (const QString &name : names) {
+        if (name.toLower() != name.toUpper() && name.toUtf8().toLower() != name.toLower().toUtf8())
+            return true; // letters with case beyond ASCII: the quick look cannot tell
+        if (lower.contains(name.toUtf8().toLower()))
+            return true;
+    }
+    return false;
+}
+
+bool rewriteFormula(pugi::xml_node formula, const QStringList &tables)
+{
+    const std::optional<QString> rewritten = withoutTableReferences(QString::fromUtf8(formula.text().get()), tables);
+    if (!rewritten)
+        return false;
+    formula.text().set(rewritten->toUtf8().constData());
+    return true;
+}
+
+// Formulas and defined names that name the dropped tables name nothing once they are
+// gone, as when the spreadsheet program deletes a table; their results are worked out
+// again when the workbook is opened.
+void dropTableReferences(PackageChanges &changes, const ZipPackage &target, WorkbookParts &parts,
+                         const QStringList &tables, bool &workbookChanged, const QString &fileName)
+{
+    if (tables.isEmpty())
+        return;
+    bool rewritten = false;
+    pugi::xml_node workbook = parts.workbook.document_element();
+    for (pugi::xml_node name : children(child(workbook, "definedNames"), "definedName"))
+        rewritten = rewriteFormula(name, tables) || rewritten;
+    for (const std::string &part : otherWorksheets(target, parts)) {
+        const QByteArray bytes = target.read(part);
+        if (!mayName(bytes, tables))
+            continue;
+        pugi::xml_document sheet;
+        parse(sheet, bytes, part, fileName);
+        bool changed = false;
+        for (pugi::xml_node row : children(child(sheet.document_element(), "sheetData"), "row"))
+            for (pugi::xml_node cell : children(row, "c"))
+                if (const pugi::xml_node formula = child(cell, "f"))
+                    changed = rewriteFormula(formula, tables) || changed;
+        if (changed)
+            changes.replaced[part] = serialize(sheet);
+        rewritten = rewritten || changed;
+    }
+    if (!rewritten)
+        return;
+    static const std::vector<std::string_view> order = {
+        "fileVersion", "fileSharing", "workbookPr", "workbookProtection", "bookViews", "sheets", "functionGroups",
+        "externalReferences", "definedNames", "calcPr", "oleSize", "customWorkbookViews", "pivotCaches",
+        "smartTagPr", "smartTagTypes", "webPublishing", "fileRecoveryPr", "webPublishObjects", "extLst"};
+    pugi::xml_node calc = ensureChild(workbook, "calcPr", order);
+    (calc.attribute("fullCalcOnLoad") ? calc.attribute("fullCalcOnLoad") : calc.append_attribute("fullCalcOnLoad")) = "1";
+    workbookChanged = true;
+}
+
+// The caches of the old sheet's pivot tables that no other pivot table uses. A workbook
+// with extensions (slicers and timelines refer to caches there) keeps its caches.
+void dropUnusedPivotCaches(const ZipPackage &target, WorkbookParts &parts, const std::set<std::string> &caches,
+                           bool &workbookChanged, bool &relsChanged, const QString &fileName)
+{
+    pugi::xml_node workbook = parts.workbook.document_element();
+    pugi::xml_node list = child(workbook, "pivotCaches");
+    if (caches.empty() || !list || child(workbook, "extLst"))
+        return;
+    std::set<std::string> used;
+    for (const std::string &sheetPart : otherWorksheets(target, parts)) {
+        const std::string relsPart = target.find(relationshipsOf(sheetPart));
+        if (relsPart.empty())
+            continue;
+        Relationships rels;
+        load(rels, target, relsPart, fileName);
+        for (pugi::xml_node r : children(rels.doc.document_element(), "Relationship")) {
+            const std::string part = endsWith(r.attribute("Type").value(), "/pivotTable")
+                ? target.find(resolve(sheetPart, r.attribute("Target").value()))
+                : std::string();
+            if (part.empty())
+                continue;
+            pugi::xml_document pivot;
+            parse(pivot, target.read(part), part, fileName);
+            used.insert(pivot.document_element().attribute("cacheId").value());
+        }
+    }
+    for (pugi::xml_node cache : children(list, "pivotCache")) {
+        const std::string id = cache.attribute("cacheId").value();
+        if (!caches.count(id) || used.count(id))
+            continue;
+        const std::string relPrefix = prefixFor(cache, RelationshipsNs);
+        if (const pugi::xml_node rel =
+                relPrefix.empty() ? pugi::xml_node() : parts.rels.byId(cache.attribute((relPrefix + ":id").c_str()).value())) {
+            parts.rels.doc.document_element().remove_child(rel);
+            relsChanged = true;
+        }
+        list.remove_child(cache);
+        workbookChanged = true;
+    }
+    if (elements(list).empty())
+        workbook.remove_child(list);
+}
+
 // The calculation chain lists cells with formulas by sheet number; the replaced
 // sheet's entries would point at cells that no longer hold one.
 void pruneCalcChain(PackageChanges &changes, const ZipPackage &target, WorkbookParts &parts, const std::string &sheetId,
@@ -532,6 +714,7 @@ PackageChanges graftSheet(const ZipPackage &target, const ZipPackage &scratch, c
 
     if (parts.sheet) {
         // The sheet of that name gets the new cells in its place, visible.
+        const OldSheetObjects objects = objectsOf(target, parts.sheetPart, fileName);
         pugi::xml_document old;
         loadOldSheet(old, target.read(parts.sheetPart), parts.sheetPart, fileName);
         pugi::xml_document replaced;
@@ -549,6 +732,8 @@ PackageChanges graftSheet(const ZipPackage &target, const ZipPackage &scratch, c
             }
         pruneCalcChain(changes, target, parts, parts.sheet.attribute("sheetId").value(), types, typesChanged,
                        relsChanged, fileName);
+        dropTableReferences(changes, target, parts, objects.tables, workbookChanged, fileName);
+        dropUnusedPivotCaches(target, parts, objects.pivotCaches, workbookChanged, relsChanged, fileName);
     } else {
         // A new sheet after the last one.
         const std::string part = newSheetPart(target, parts);
@@ -601,6 +786,9 @@ PackageChanges graftSheet(const ZipPackage &target, const ZipPackage &scratch, c
         else
             changes.added.emplace_back(parts.rels.part, serialize(parts.rels.doc));
     }
+    if (parts.sheet)
+        dropOrphanedParts(changes, target);
+    typesChanged = dropContentTypesOfRemoved(types, changes) || typesChanged;
     if (typesChanged)
         changes.replaced[typesPart] = serialize(types);
     return changes;

@@ -8,6 +8,52 @@ namespace sheet {
 
 namespace {
 
+// Attributes by local name, without namespace declarations, in name order.
+std::vector<std::pair<std::string_view, std::string_view>> attributesOf(const pugi::xml_node &node)
+{
+    std::vector<std::pair<std::string_view, std::string_view>> found;
+    for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
+        const std::string_view name(a.name());
+        if (name == "xmlns" || name.substr(0, 6) == "xmlns:")
+            continue;
+        found.emplace_back(localName(a.name()), a.value());
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+std::string textOf(const pugi::xml_node &node)
+{
+    std::string text;
+    for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling())
+        if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata)
+            text += c.value();
+    return text;
+}
+
+// Whether two style entries say the same: the same names, attributes and text, and
+// children that match one for one in any order. Writers order a font's properties
+// differently (libxlsxwriter puts the size first), and the order means nothing.
+bool sameEntry(const pugi::xml_node &a, const pugi::xml_node &b)
+{
+    if (localName(a.name()) != localName(b.name()) || attributesOf(a) != attributesOf(b) || textOf(a) != textOf(b))
+        return false;
+    const std::vector<pugi::xml_node> ours = elements(a);
+    const std::vector<pugi::xml_node> theirs = elements(b);
+    if (ours.size() != theirs.size())
+        return false;
+    std::vector<bool> matched(theirs.size(), false);
+    for (const pugi::xml_node &child : ours) {
+        size_t i = 0;
+        while (i < theirs.size() && (matched[i] || !sameEntry(child, theirs[i])))
+            ++i;
+        if (i == theirs.size())
+            return false;
+        matched[i] = true;
+    }
+    return true;
+}
+
 class StyleMerger
 {
 public:
@@ -69,10 +115,9 @@ private:
 
     static int findOrAppend(pugi::xml_node list, const pugi::xml_node &candidate)
     {
-        const std::string key = serialize(candidate);
         int index = 0;
         for (pugi::xml_node existing : elements(list)) {
-            if (serialize(existing) == key)
+            if (sameEntry(existing, candidate))
                 return index;
             ++index;
         }
@@ -109,11 +154,17 @@ private:
         for (pugi::xml_node property : elements(scratch[size_t(id)])) {
             const std::string_view local = localName(property.name());
             const pugi::xml_node same = child(base, local);
-            if (same && serialize(same) == serialize(property))
+            if (same && sameEntry(same, property))
                 continue;
-            if (pugi::xml_node old = child(font, local))
+            // In the place of the default font's own, as the spreadsheet program orders them.
+            pugi::xml_node changed;
+            if (pugi::xml_node old = child(font, local)) {
+                changed = font.insert_copy_after(property, old);
                 font.remove_child(old);
-            applyPrefix(font.append_copy(property), m_prefix);
+            } else {
+                changed = font.append_copy(property);
+            }
+            applyPrefix(changed, m_prefix);
         }
         return findOrAppend(fonts, font);
     }

@@ -1,5 +1,6 @@
 #include "platform/sheet/Workbook.h"
 
+#include "platform/sheet/FileAccess.h"
 #include "platform/sheet/SheetGraft.h"
 #include "platform/sheet/ZipPackage.h"
 
@@ -13,6 +14,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -25,6 +27,23 @@ long long &cellLimitForTests()
     static long long limit = -1;
     return limit;
 }
+
+// The zip format holds parts of up to 4 GiB without Zip64 fields, which some programs
+// (WPS Office among them) refuse to read; only a sheet that may reach that size gets them.
+constexpr long long ZipPartLimit = 0xFFFFFFFFLL;
+
+long long &zip64SheetSize()
+{
+    static long long size = ZipPartLimit;
+    return size;
+}
+
+// What a cell adds to the sheet's XML at most: its tag, and its text with every byte
+// escaped (a control character becomes "_x0001_").
+constexpr long long CellTagBytes = 96;
+constexpr long long EscapedByteBytes = 7;
+// Room for what the sheet holds around its rows: columns, merges, page set-up.
+constexpr long long SheetFrameBytes = 4LL << 20;
 
 QString libraryError(int error)
 {
@@ -56,10 +75,28 @@ WorkbookError::WorkbookError(const QString &description)
 {
 }
 
+QString Workbook::controlCharacterIn(QStringView text)
+{
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case u'\0': return QStringLiteral("空字符（NUL）");
+        case u'\t': return QStringLiteral("制表符");
+        case u'\n': return QStringLiteral("换行符");
+        case u'\r': return QStringLiteral("回车符");
+        default:
+            if (c.unicode() < 0x20)
+                return QStringLiteral("控制字符（U+%1）").arg(QString::number(c.unicode(), 16).toUpper().rightJustified(4, u'0'));
+        }
+    }
+    return {};
+}
+
 QString Workbook::sheetNameProblem(const QString &name)
 {
     if (name.isEmpty())
         return QStringLiteral("工作表名称不能为空。");
+    if (const QString control = controlCharacterIn(name); !control.isEmpty())
+        return QStringLiteral("工作表名称不能含有%1。").arg(control);
     if (name.size() > 31)
         return QStringLiteral("工作表名称“%1”太长：最多31个字符。").arg(name);
     for (QChar c : name)
@@ -72,15 +109,42 @@ QString Workbook::sheetNameProblem(const QString &name)
     return {};
 }
 
+QString Workbook::fileNameProblem(const QString &file)
+{
+    // The system takes a path name up to its first NUL, so one in the middle would
+    // write another file.
+    if (file.contains(QChar(u'\0')))
+        return QStringLiteral("文件名不能含有空字符（NUL）。");
+    const QString name = file.section(u'/', -1);
+    if (const QString control = controlCharacterIn(name); !control.isEmpty())
+        return QStringLiteral("文件名不能含有%1。").arg(control);
+    if (const qsizetype bytes = QFile::encodeName(name).size(); bytes > NAME_MAX)
+        return QStringLiteral("文件名太长：最多%1个字节（约%2个汉字），这个文件名有%3个字节。")
+            .arg(NAME_MAX)
+            .arg(NAME_MAX / 3)
+            .arg(bytes);
+    if (QFile::encodeName(QFileInfo(file).absoluteFilePath()).size() >= PATH_MAX)
+        return QStringLiteral("文件路径太长：最多%1个字节。").arg(PATH_MAX - 1);
+    return {};
+}
+
 void Workbook::failAfterCellsForTests(long long cells)
 {
     cellLimitForTests() = cells;
 }
 
+void Workbook::setZip64SheetSizeForTests(long long bytes)
+{
+    zip64SheetSize() = bytes < 0 ? ZipPartLimit : bytes;
+}
+
 Workbook::Workbook(const QString &file, const QString &sheetName)
-    : m_file(QFileInfo(file).absoluteFilePath()), m_sheetName(sheetName), m_cellLimit(cellLimitForTests())
+    : m_sheetName(sheetName), m_cellLimit(cellLimitForTests())
 {
     try {
+        if (const QString problem = fileNameProblem(file); !problem.isEmpty())
+            throw WorkbookError(problem);
+        m_file = QFileInfo(file).absoluteFilePath();
         checkTarget();
         startWriter();
     } catch (...) {
@@ -104,6 +168,9 @@ void Workbook::checkTarget()
     if (info.isDir())
         throw WorkbookError(QStringLiteral("“%1”是一个文件夹，不是工作簿文件。").arg(m_file));
     m_isNew = !info.exists();
+    // Renaming over a read-only file would replace it all the same.
+    if (!m_isNew && !userMayWrite(m_file))
+        throw WorkbookError(QStringLiteral("文件“%1”是只读文件，不能向其中输出，文件未做任何改动。").arg(info.fileName()));
     if (!m_isNew) {
         // Refused before anything is written: a file that is not a workbook package,
         // or whose sheet of that name is not a worksheet.
@@ -117,7 +184,10 @@ void Workbook::checkTarget()
 QString Workbook::makeTemporaryBeside() const
 {
     const QFileInfo info(m_file);
-    QTemporaryFile file(info.absolutePath() + QStringLiteral("/.~") + info.completeBaseName()
+    // The start of the name is enough to tell whose it is, and keeps a long name within
+    // the file system's limit.
+    constexpr int NameStart = 32;
+    QTemporaryFile file(info.absolutePath() + QStringLiteral("/.~") + info.completeBaseName().left(NameStart)
                         + QStringLiteral(".XXXXXX.tmp"));
     file.setAutoRemove(false);
     if (!file.open())
@@ -142,7 +212,7 @@ void Workbook::startWriter()
     // in the sheet, which is also what lets the sheet be grafted into another workbook.
     lxw_workbook_options options = {};
     options.constant_memory = LXW_TRUE;
-    options.use_zip64 = LXW_TRUE;
+    options.use_zip64 = LXW_FALSE; // decided when the sheet is complete
     const QByteArray path = QFile::encodeName(written);
     m_book = workbook_new_opt(path.constData(), &options);
     if (!m_book)
@@ -151,6 +221,16 @@ void Workbook::startWriter()
     m_sheet = workbook_add_worksheet(m_book, name.constData());
     if (!m_sheet)
         throw WorkbookError(QStringLiteral("无法建立工作表“%1”。").arg(m_sheetName));
+}
+
+// What the sheet's XML holds at most: the rows in libxlsxwriter's temporary file, the
+// row still in memory, and what is written around them.
+bool Workbook::sheetNeedsZip64() const
+{
+    long long bytes = SheetFrameBytes + m_rowBytes;
+    if (m_sheet && m_sheet->optimize_tmpfile)
+        bytes += std::max(0L, std::ftell(m_sheet->optimize_tmpfile));
+    return bytes >= zip64SheetSize();
 }
 
 void Workbook::check(int error, const char *what) const
@@ -232,6 +312,7 @@ void Workbook::enterRow(int row)
         throw WorkbookError(QStringLiteral("工作表的行须自上而下依次写入。"));
     closeMergesEndingBefore(row);
     m_row = row;
+    m_rowBytes = 0;
     m_rowBuffer.clear();
     m_buffering = std::any_of(m_merges.begin(), m_merges.end(), [row](const PendingMerge &m) { return m.lastRow == row; });
 }
@@ -300,10 +381,14 @@ void Workbook::countCell()
 void Workbook::writeText(int row, int col, QStringView text, int format)
 {
     countCell();
+    // The library takes texts up to their first NUL.
+    if (text.contains(QChar(u'\0')))
+        throw WorkbookError(QStringLiteral("第%1行第%2列的文字含有空字符（NUL），不能写入工作簿。").arg(row + 1).arg(col + 1));
     enterRow(row);
     m_utf8.resize(m_encoder.requiredSpace(text.size()) + 1);
     char *end = m_encoder.appendToBuffer(m_utf8.data(), text);
     *end = '\0';
+    m_rowBytes += CellTagBytes + EscapedByteBytes * (end - m_utf8.constData());
     check(worksheet_write_string(m_sheet, lxw_row_t(row), lxw_col_t(col), m_utf8.constData(), formatOf(format)), "单元格");
     if (!m_merges.empty())
         noteMergeStart(row, col, format);
@@ -316,6 +401,7 @@ void Workbook::writeNumber(int row, int col, double value, int format)
     countCell();
     enterRow(row);
     check(worksheet_write_number(m_sheet, lxw_row_t(row), lxw_col_t(col), value, formatOf(format)), "单元格");
+    m_rowBytes += CellTagBytes;
     if (!m_merges.empty())
         noteMergeStart(row, col, format);
     if (m_buffering)
@@ -327,6 +413,7 @@ void Workbook::writeBlank(int row, int col, int format)
     countCell();
     enterRow(row);
     check(worksheet_write_blank(m_sheet, lxw_row_t(row), lxw_col_t(col), formatOf(format)), "单元格");
+    m_rowBytes += CellTagBytes;
     if (!m_merges.empty())
         noteMergeStart(row, col, format);
     if (m_buffering)
@@ -338,6 +425,7 @@ void Workbook::save()
     if (m_saved || !m_book)
         throw WorkbookError(QStringLiteral("工作簿已经保存过了。"));
     closeMergesEndingBefore(INT_MAX);
+    m_book->options.use_zip64 = sheetNeedsZip64() ? LXW_TRUE : LXW_FALSE;
     const lxw_error closed = workbook_close(m_book);
     m_book = nullptr;
     m_sheet = nullptr;

@@ -79,10 +79,19 @@ public:
 
     // An empty text when the name can be a sheet's name, else why it cannot.
     static QString sheetNameProblem(const QString &name);
+    // An empty text when a workbook can be written under that path name, else why it
+    // cannot: a control character in it, a name too long for the file system.
+    static QString fileNameProblem(const QString &file);
+    // The first control character of a text, named for the operator ("空字符（NUL）",
+    // "制表符", …); empty text when it has none.
+    static QString controlCharacterIn(QStringView text);
 
     // For tests: the writers made after this call fail at their (cells + 1)th cell,
     // as a full disk would; a negative count ends it.
     static void failAfterCellsForTests(long long cells);
+    // For tests: the size of a sheet's XML from which Zip64 fields are written; a
+    // negative size restores the zip format's own limit.
+    static void setZip64SheetSizeForTests(long long bytes);
 
 private:
     struct PendingMerge
@@ -109,6 +118,7 @@ private:
     void buffer(BufferedCell cell);
     void rewrite(const BufferedCell &cell);
     void check(int error, const char *what) const;
+    bool sheetNeedsZip64() const;
     lxw_format *formatOf(int format) const;
     void commitNew();
     void commitIntoExisting();
@@ -132,6 +142,7 @@ private:
     int m_row = -1;
     long long m_cells = 0;
     long long m_cellLimit = -1;
+    long long m_rowBytes = 0; // at most, of the row not yet handed to the sheet's file
     QStringEncoder m_encoder{QStringEncoder::Utf8, QStringConverter::Flag::Stateless};
     QByteArray m_utf8;
 };

@@ -23,6 +23,7 @@
 #include <QPointer>
 #include <QProcess>
 #include <QProgressDialog>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -130,6 +131,18 @@ struct Book
         return sheet(name)[u"widths"][column].toDouble(-1);
     }
     QString part(const QString &name) const { return json[u"parts"][name].toString(); }
+    // What is inconsistent in the package (see ExcelRead.py); empty when it is sound.
+    QString problems() const
+    {
+        QStringList all;
+        for (const QJsonValue &v : json[u"package_problems"].toArray())
+            all << v.toString();
+        return all.join(u"; "_s);
+    }
+    QString formula(const QString &name, const QString &address) const
+    {
+        return sheet(name)[u"formulas"][address].toString();
+    }
 };
 
 QByteArray contents(const QString &file)
@@ -159,6 +172,20 @@ QStringList border(const QJsonObject &cell)
 }
 
 const QStringList Framed = {u"thin"_s, u"thin"_s, u"thin"_s, u"thin"_s};
+
+// The cells from A4 to the last one given that lack a frame on some side; the
+// table's frame has no gaps when there are none.
+QStringList unframedCells(const QJsonObject &sheet, int lastRow, int lastColumn)
+{
+    QStringList gaps;
+    for (int row = 4; row <= lastRow; ++row)
+        for (int col = 0; col < lastColumn; ++col) {
+            const QString address = frmToExcel::RangeNom(col, row);
+            if (border(sheet[u"cells"][address].toObject()) != Framed)
+                gaps << address;
+        }
+    return gaps;
+}
 
 } // namespace
 
@@ -196,12 +223,13 @@ class TestToExcel : public QObject
         return saved;
     }
 
-    QString makeExistingWorkbook(const QString &name = u"台账.xlsx"_s, bool prefixed = false)
+    // `variant`: empty, or one of ExcelFixture.py's options ("--prefixed", "--tables", "--strict").
+    QString makeExistingWorkbook(const QString &name = u"台账.xlsx"_s, const QString &variant = {})
     {
         QString error;
         QStringList arguments = {scripts() + u"/ExcelFixture.py"_s, path(name)};
-        if (prefixed)
-            arguments << u"--prefixed"_s;
+        if (!variant.isEmpty())
+            arguments << variant;
         python(arguments, &error);
         if (!error.isEmpty())
             qWarning() << error;
@@ -411,6 +439,7 @@ private slots:
         QCOMPARE(border(empty), Framed);
         QCOMPARE(empty[u"size"].toDouble(), 10.5);
         QVERIFY(book.cell(SheetName, u"B8"_s)[u"horizontal"].isNull()); // only rows 1 to 4 are aligned
+        QCOMPARE(unframedCells(book.sheet(SheetName), 8, 11), QStringList()); // the 合计 row's blanks too
         QCOMPARE(book.value(SheetName, u"B8"_s).toString(), u"合计"_s);
     }
 
@@ -514,7 +543,7 @@ private slots:
         QCOMPARE(book.cell(SheetName, u"C5"_s)[u"format"].toString(), u"@"_s);
         QCOMPARE(book.cell(SheetName, u"G7"_s)[u"value"].toDouble(), 1234.5);
         QCOMPARE(book.cell(SheetName, u"G7"_s)[u"format"].toString(), u"0.00_ "_s);
-        QCOMPARE(border(book.cell(SheetName, u"K8"_s)), Framed);
+        QCOMPARE(unframedCells(sheet, 8, 11), QStringList());
 
         // The other sheets, their styles and formulas, and the defined name.
         QCOMPARE(book.sheet(u"封面"_s)[u"cells"], before.sheet(u"封面"_s)[u"cells"]);
@@ -523,11 +552,15 @@ private slots:
         QCOMPARE(book.cell(u"封面"_s, u"B2"_s)[u"format"].toString(), u"#,##0.00"_s);
         QCOMPARE(book.value(u"汇总"_s, u"B1"_s).toString(), u"=SUM('封面'!B2:B3)"_s);
         QCOMPARE(book.json[u"defined_names"], before.json[u"defined_names"]);
+        // The comment goes with the old cells, and so do its parts and their content types.
+        QVERIFY2(book.problems().isEmpty(), qPrintable(book.problems()));
         const QJsonObject parts = before.json[u"parts"].toObject();
-        const QStringList changed = {u"xl/worksheets/sheet2.xml"_s, u"xl/styles.xml"_s};
+        const QStringList changed = {u"xl/worksheets/sheet2.xml"_s, u"xl/styles.xml"_s, u"[Content_Types].xml"_s};
+        const QStringList dropped = {u"xl/worksheets/_rels/sheet2.xml.rels"_s, u"xl/comments/comment1.xml"_s,
+                                     u"xl/drawings/commentsDrawing1.vml"_s};
         for (auto part = parts.begin(); part != parts.end(); ++part) {
-            if (part.key() == u"xl/worksheets/_rels/sheet2.xml.rels"_s)
-                QVERIFY(book.part(part.key()).isEmpty()); // it pointed at the comments only
+            if (dropped.contains(part.key()))
+                QVERIFY2(book.part(part.key()).isEmpty(), qPrintable(part.key()));
             else if (!changed.contains(part.key()))
                 QVERIFY2(book.part(part.key()) == part.value().toString(), qPrintable(part.key()));
         }
@@ -536,6 +569,90 @@ private slots:
         const int formats = book.json[u"xf_count"].toInt();
         QVERIFY(exportTo(file));
         QCOMPARE(Book::read(file, true).json[u"xf_count"].toInt(), formats);
+    }
+
+    void exportingAgainIntoItsOwnWorkbookAddsNoFormats()
+    {
+        const QString file = path(u"报表.xlsx"_s);
+        QVERIFY(exportTo(file));
+        const Book first = Book::read(file, true);
+        QVERIFY(exportTo(file));
+        const Book second = Book::read(file, true);
+        QVERIFY2(second.error.isEmpty(), qPrintable(second.error));
+        QCOMPARE(second.json[u"font_count"].toInt(), first.json[u"font_count"].toInt());
+        QCOMPARE(second.json[u"xf_count"].toInt(), first.json[u"xf_count"].toInt());
+    }
+
+    void replacedSheetTakesItsTablesAndPivotTableAlong()
+    {
+        const QString file = makeExistingWorkbook(u"表格.xlsx"_s, u"--tables"_s);
+        const Book before = Book::read(file);
+        QVERIFY2(before.error.isEmpty(), qPrintable(before.error));
+        QVERIFY(exportTo(file));
+        const Book book = Book::read(file);
+        QVERIFY2(book.error.isEmpty(), qPrintable(book.error));
+        QVERIFY(book.json[u"xml_ok"].toBool());
+        QVERIFY2(book.problems().isEmpty(), qPrintable(book.problems()));
+
+        // What named the dropped tables now names nothing, as when the spreadsheet
+        // program deletes a table; other formulas and the kept table stay.
+        const QString total = u"汇总"_s;
+        QCOMPARE(book.formula(total, u"B3"_s), u"=SUM(#REF!)"_s);
+        QCOMPARE(book.formula(total, u"B4"_s), u"=SUM(#REF!)+1"_s);
+        QCOMPARE(book.formula(total, u"B5"_s), u"=ROWS(#REF!)"_s);
+        QCOMPARE(book.formula(total, u"B8"_s), u"=#REF!"_s);
+        for (const QString &kept : {u"B1"_s, u"B2"_s, u"B6"_s, u"B7"_s})
+            QCOMPARE(book.formula(total, kept), before.formula(total, kept));
+        QCOMPARE(book.json[u"defined_names"][u"支出合计"].toString(), u"SUM(#REF!)"_s);
+        QCOMPARE(book.json[u"defined_names"][u"合计区"], before.json[u"defined_names"][u"合计区"]);
+
+        // The tables, comment, pivot table and its cache of the old sheet are gone.
+        for (const QString &part : {u"xl/tables/table2.xml"_s, u"xl/tables/table3.xml"_s, u"xl/comments/comment1.xml"_s,
+                                    u"xl/drawings/commentsDrawing1.vml"_s, u"xl/pivotTables/pivotTable1.xml"_s,
+                                    u"xl/pivotCache/pivotCacheDefinition1.xml"_s,
+                                    u"xl/pivotCache/pivotCacheRecords1.xml"_s, u"xl/worksheets/_rels/sheet2.xml.rels"_s})
+            QVERIFY2(book.part(part).isEmpty(), qPrintable(part));
+        QCOMPARE(book.part(u"xl/tables/table1.xml"_s), before.part(u"xl/tables/table1.xml"_s));
+        QCOMPARE(book.value(SheetName, u"C5"_s).toString(), u"0001234"_s);
+        QCOMPARE(book.sheet(u"封面"_s)[u"cells"], before.sheet(u"封面"_s)[u"cells"]);
+    }
+
+    void strictWorkbooksAreRefused()
+    {
+        const QString file = makeExistingWorkbook(u"严格.xlsx"_s, u"--strict"_s);
+        const QByteArray original = contents(file);
+        for (const QString &sheetName : {SheetName, u"新表"_s}) { // replacing, adding
+            MessageBoxes::clearRecords();
+            openWindow(grid.get(), file, sheetName);
+            window->Command2->click();
+            QCOMPARE(MessageBoxes::records().size(), 1);
+            const QString shown = MessageBoxes::records().first().text;
+            QVERIFY2(shown.startsWith(u"输出到Execl失败: "_s) && shown.contains(u"Strict"_s), qPrintable(shown));
+            QCOMPARE(contents(file), original);
+            QCOMPARE(folderEntries(folder->path()), QStringList{u"严格.xlsx"_s});
+        }
+    }
+
+    void zip64OnlyWhereAPartNeedsIt()
+    {
+        // Neither a new workbook nor one written into carries Zip64 fields.
+        QVERIFY(exportTo(path(u"新.xlsx"_s)));
+        const QString existing = makeExistingWorkbook();
+        QVERIFY(exportTo(existing));
+        for (const QString &file : {path(u"新.xlsx"_s), existing}) {
+            const Book book = Book::read(file, true);
+            QVERIFY2(book.error.isEmpty(), qPrintable(book.error));
+            QCOMPARE(book.json[u"zip64_local"].toInt(), 0);
+            QCOMPARE(book.json[u"zip64_central"].toInt(), 0);
+        }
+        // A sheet past the size that needs them gets them, and stays readable.
+        sheet::Workbook::setZip64SheetSizeForTests(1000);
+        QVERIFY(exportTo(path(u"大.xlsx"_s)));
+        sheet::Workbook::setZip64SheetSizeForTests(-1);
+        const Book big = Book::read(path(u"大.xlsx"_s));
+        QVERIFY2(big.error.isEmpty(), qPrintable(big.error));
+        QVERIFY(big.json[u"zip64_local"].toInt() > 0);
+        QCOMPARE(big.value(SheetName, u"C5"_s).toString(), u"0001234"_s);
     }
 
     void newSheetIsAddedAfterTheLast()
@@ -566,7 +683,7 @@ private slots:
 
     void workbookWithPrefixedNames()
     {
-        const QString file = makeExistingWorkbook(u"前缀.xlsx"_s, true);
+        const QString file = makeExistingWorkbook(u"前缀.xlsx"_s, u"--prefixed"_s);
         const Book before = Book::read(file);
         QVERIFY2(before.error.isEmpty(), qPrintable(before.error));
         QVERIFY(exportTo(file));
@@ -619,6 +736,64 @@ private slots:
         QCOMPARE(shown.icon, MessageBoxes::Icon::Information);
         QCOMPARE(contents(path(name)), bytes);
         QCOMPARE(folderEntries(folder->path()), QStringList{name});
+    }
+
+    void unusableNamesAreRefused_data()
+    {
+        QTest::addColumn<QString>("file"); // in the folder
+        QTest::addColumn<QString>("sheetName");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("cell"); // the grid's first payer
+        QTest::addColumn<QString>("message");
+        const QString book = u"台账.xlsx"_s;
+        QTest::newRow("control character in the sheet name")
+            << book << u"作废\x01统计"_s << Title << u"张三"_s << u"工作表名称不能含有控制字符（U+0001）"_s;
+        QTest::newRow("tab in the sheet name") << book << u"作废\t统计"_s << Title << u"张三"_s << u"工作表名称不能含有制表符"_s;
+        QTest::newRow("NUL in the sheet name") << book << u"作废"_s + QChar(0) + u"统计"_s << Title << u"张三"_s
+                                               << u"工作表名称不能含有空字符（NUL）"_s;
+        QTest::newRow("NUL in the title") << book << SheetName << u"标题"_s + QChar(0) + u"后文"_s << u"张三"_s
+                                          << u"文档标题不能含有空字符（NUL）"_s;
+        QTest::newRow("NUL in the file name") << u"f_a"_s + QChar(0) + u"b.xlsx"_s << SheetName << Title << u"张三"_s
+                                              << u"文件名不能含有空字符（NUL）"_s;
+        QTest::newRow("file name too long") << QString(10000, u'长') + u".xlsx"_s << SheetName << Title << u"张三"_s
+                                            << u"文件名太长"_s;
+        QTest::newRow("read-only workbook") << u"只读"_s << SheetName << Title << u"张三"_s << u"是只读文件"_s;
+        QTest::newRow("NUL in a cell") << book << SheetName << Title << u"张"_s + QChar(0) + u"三"_s
+                                       << u"第5行第4列的文字含有空字符（NUL）"_s;
+    }
+
+    void unusableNamesAreRefused()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, sheetName);
+        QFETCH(QString, title);
+        QFETCH(QString, cell);
+        QFETCH(QString, message);
+        grid->setTextMatrix(1, 3, cell);
+        const QString existing = makeExistingWorkbook();
+        const bool readOnly = file == u"只读"_s;
+        if (readOnly) {
+            file = u"台账.xlsx"_s;
+            QVERIFY(QFile::setPermissions(existing, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        }
+        const QByteArray original = contents(existing);
+        const QDateTime modified = QFileInfo(existing).lastModified();
+
+        openWindow(grid.get(), path(file), sheetName);
+        window->Text1[1]->setText(title);
+        QCOMPARE(window->Text1[1]->text(), title); // pasted as it is
+        QCOMPARE(window->Text1[2]->text(), sheetName);
+        window->Command2->click();
+        QVERIFY(window);
+        QCOMPARE(MessageBoxes::records().size(), 1);
+        const QString shown = MessageBoxes::records().first().text;
+        QVERIFY2(shown.startsWith(u"输出到Execl失败: "_s) && shown.contains(message), qPrintable(shown));
+        QCOMPARE(folderEntries(folder->path()), QStringList{u"台账.xlsx"_s});
+        QCOMPARE(contents(existing), original);
+        QCOMPARE(QFileInfo(existing).lastModified(), modified);
+        if (readOnly)
+            QCOMPARE(QFileInfo(existing).permissions() & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther),
+                     QFile::Permissions());
     }
 
     void failureOrCancelLeavesEveryFileAsItWas()
@@ -729,6 +904,8 @@ private slots:
 
     void fileDialogFillsTheFileName()
     {
+        setProgramFolderForTests(folder->path());
+        const auto restore = qScopeGuard([] { setProgramFolderForTests(QString()); });
         openWindow(grid.get(), QString());
         FileDialogs::setNextFileName(path(u"作废"_s));
         window->Command1->click();
@@ -736,12 +913,43 @@ private slots:
         QCOMPARE(FileDialogs::records().size(), 1);
         const FileDialogs::Record dialog = FileDialogs::records().first();
         QCOMPARE(dialog.kind, FileDialogs::Record::Save);
-        QCOMPARE(dialog.folder, programFolder());
+        QCOMPARE(dialog.folder, folder->path()); // the program's folder
         QCOMPARE(dialog.filter, u"Excel Flie *.xlsx (*.xlsx);;All flie *.* (*.*)"_s);
 
         FileDialogs::setNextFileName(QString()); // cancelled
         window->Command1->click();
         QCOMPARE(window->Text1[0]->text(), QDir::toNativeSeparators(path(u"作废.xlsx"_s)));
+    }
+
+    void fileDialogStartsInAWritableFolderOfTheUser()
+    {
+        // An installed program's folder, which the operator cannot write into.
+        const QString installed = path(u"share/tessaline"_s);
+        QVERIFY(QDir().mkpath(installed));
+        QVERIFY(QFile::setPermissions(installed, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup
+                                                     | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
+        const QString home = path(u"home"_s);
+        QVERIFY(QDir().mkpath(home));
+        const QByteArray oldHome = qgetenv("HOME");
+        const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+        qputenv("HOME", QFile::encodeName(home));
+        qunsetenv("XDG_CONFIG_HOME");
+        setProgramFolderForTests(installed);
+        const auto restore = qScopeGuard([&] {
+            setProgramFolderForTests(QString());
+            qputenv("HOME", oldHome);
+            if (!oldConfig.isEmpty())
+                qputenv("XDG_CONFIG_HOME", oldConfig);
+            QFile::setPermissions(installed, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        });
+
+        openWindow(grid.get(), QString());
+        window->Command1->click(); // no Documents folder: the home folder
+        QVERIFY(QDir().mkpath(home + u"/Documents"_s));
+        window->Command1->click();
+        QCOMPARE(FileDialogs::records().size(), 2);
+        QCOMPARE(FileDialogs::records()[0].folder, home);
+        QCOMPARE(FileDialogs::records()[1].folder, home + u"/Documents"_s);
     }
 };
 
