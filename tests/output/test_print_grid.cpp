@@ -774,6 +774,7 @@ void TestPrintGrid::aPrintReachesItsQueueOnlyWhenComplete()
     QVERIFY(whole.printed);
     QCOMPARE(queue.handed.size(), 1);
     QCOMPARE(queue.handed[0].job.title, Title);
+    QVERIFY(queue.handed[0].document.startsWith(temporary.path()));
     const QString &text = queue.handed[0].text;
     const int pages = int(text.count(QLatin1Char('\f')));
     QVERIFY2(pages > 50, qPrintable(QString::number(pages)));
