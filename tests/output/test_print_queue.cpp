@@ -18,7 +18,6 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
 
 #include <cups/cups.h>
 #include <signal.h>
@@ -98,9 +97,8 @@ public:
         QElapsedTimer waited;
         waited.start();
         while (!answers()) {
-            if (m_daemon.state() == QProcess::NotRunning || waited.elapsed() > WaitMs)
+            if (m_daemon.state() == QProcess::NotRunning || m_daemon.waitForFinished(100) || waited.elapsed() > WaitMs)
                 return QStringLiteral("cupsd does not answer: ") + errorLog();
-            QThread::msleep(100);
         }
         QString output;
         if (!runTool(lpadmin, {QStringLiteral("-p"), Queue, QStringLiteral("-E"), QStringLiteral("-v"),
