@@ -59,12 +59,16 @@ bool askToChangePaper(QWidget *parent, PrintSurface &surface, const FlexGrid &gr
 // orientation the operator chooses stay chosen for the next print.
 QPrinter &programPrinter();
 
-// The print button of a report: asks once whether to change the print settings when
-// the table is wider than the printer's page (Yes opens the page set-up of the
-// program's printer and prints nothing), then shows the print preview, from which the
-// operator prints or prints to a PDF file. The preview lays the pages out again on a
-// change of paper or orientation, without asking again. Returns whether the operator
-// printed. A printer error is thrown (PrintError) once the preview is closed.
+// The print button of a report: asks whether to change the print settings when the
+// table is wider than the printer's page (Yes opens the page set-up of the program's
+// printer; once the operator confirms it the print goes on, on the page he chose, and
+// cancelling it prints nothing), then shows the print preview, from which the operator
+// prints or prints to a PDF file. The preview lays the pages out again on a change of
+// paper or orientation, without asking again. A print is made complete before anything
+// leaves the program: to a printer queue it is written to a temporary file and handed
+// to the queue as one document, so a cancelled print sends nothing. Returns whether
+// the operator printed. A printer error is thrown (PrintError) once the preview is
+// closed.
 bool printGridWithPreview(QWidget *parent, FlexGrid *grid, const QString &title, const QString &subtitle,
                           bool printSignLine, int omittedColumns);
 

@@ -1,22 +1,25 @@
 // Where the grid print engine prints to: the print preview of the program's printer,
-// and PDF files.
+// from which a print goes to a printer queue or a PDF file, and PDF files.
 #include "output/PrintGrid.h"
 
+#include "platform/print/PageSetup.h"
 #include "platform/print/PainterPrintSurface.h"
+#include "platform/print/PrintQueue.h"
 #include "platform/ui/FlexGrid.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QPageSetupDialog>
 #include <QPdfWriter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QSaveFile>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <exception>
+#include <memory>
 
 namespace {
 
@@ -33,37 +36,51 @@ void deleteProgramPrinter()
     printerInstance() = nullptr;
 }
 
-// A print to a PDF file chosen in the preview goes to a temporary file beside it,
-// which takes the file's name only when the print is complete.
-class PdfFileOfPrinter
+// Where one print on a printer goes while it is made; nothing reaches its destination
+// before the print is complete. A print to a file is written under a temporary name
+// beside the file, which takes the file's name when the print is complete. A print to
+// the printer's queue is written to a file in a temporary folder and handed to the
+// queue as one document when complete. A print cancelled or failed half way leaves an
+// earlier file as it was and sends nothing; its temporary file goes. A preview writes
+// no file, so nothing is sent for it.
+class PrinterOutput
 {
 public:
-    explicit PdfFileOfPrinter(QPrinter *printer) : m_printer(printer)
+    explicit PrinterOutput(QPrinter *printer) : m_printer(printer), m_target(printer->outputFileName())
     {
-        if (printer->outputFormat() != QPrinter::PdfFormat || printer->outputFileName().isEmpty())
-            return;
-        m_target = printer->outputFileName();
-        const QFileInfo target(m_target);
-        m_temporary = target.absoluteDir().filePath(QStringLiteral(".%1.%2.part")
-                                                        .arg(target.fileName())
-                                                        .arg(QCoreApplication::applicationPid()));
+        if (m_target.isEmpty()) {
+            m_folder = std::make_unique<QTemporaryDir>();
+            if (!m_folder->isValid())
+                throw PrintError(QStringLiteral("打印机错误：无法建立临时文件夹（%1）").arg(m_folder->errorString()));
+            // Without the ending ".pdf", which would turn the printer of a queue into a
+            // PDF writer and lose the job options chosen for it.
+            m_temporary = m_folder->filePath(QStringLiteral("document"));
+        } else {
+            const QFileInfo target(m_target);
+            m_temporary = target.absoluteDir().filePath(QStringLiteral(".%1.%2.part")
+                                                            .arg(target.fileName())
+                                                            .arg(QCoreApplication::applicationPid()));
+        }
         printer->setOutputFileName(m_temporary);
     }
-    ~PdfFileOfPrinter()
+    ~PrinterOutput()
     {
-        if (m_target.isEmpty())
-            return;
         m_printer->setOutputFileName(m_target);
         QFile::remove(m_temporary);
     }
-    PdfFileOfPrinter(const PdfFileOfPrinter &) = delete;
-    PdfFileOfPrinter &operator=(const PdfFileOfPrinter &) = delete;
+    PrinterOutput(const PrinterOutput &) = delete;
+    PrinterOutput &operator=(const PrinterOutput &) = delete;
 
-    // The print is complete: the file takes its name. (A preview writes no file.)
-    void commit()
+    // The print is complete: the file takes its name, or the document goes to the queue.
+    void complete()
     {
-        if (m_target.isEmpty() || !QFile::exists(m_temporary))
+        if (!QFile::exists(m_temporary))
             return;
+        m_printer->setOutputFileName(m_target);
+        if (m_folder) {
+            printQueue().submit(m_temporary, printJobOf(*m_printer));
+            return;
+        }
         QFile::remove(m_target);
         if (!QFile::rename(m_temporary, m_target))
             throw PrintError(QStringLiteral("打印机错误：无法写入文件 %1").arg(m_target));
@@ -72,8 +89,23 @@ public:
 private:
     QPrinter *m_printer;
     QString m_target;
+    std::unique_ptr<QTemporaryDir> m_folder;
     QString m_temporary;
 };
+
+// Asks about a table wider than the printer's page until it fits, the operator prints
+// it as it is (No), or he cancels the page set-up. Yes opens the page set-up; once he
+// confirms it the print goes on, on the page he chose. Whether the print goes on.
+bool pageChosen(QWidget *parent, QPrinter &printer, const FlexGrid &grid, int omittedColumns)
+{
+    for (;;) {
+        PainterPrintSurface page(&printer);
+        if (!askToChangePaper(parent, page, grid, PrintSurface::Twips, omittedColumns))
+            return true;
+        if (!PageSetup::exec(parent, printer))
+            return false;
+    }
+}
 
 } // namespace
 
@@ -91,30 +123,29 @@ bool printGridWithPreview(QWidget *parent, FlexGrid *grid, const QString &title,
 {
     QPrinter &printer = programPrinter();
     printer.setDocName(title);
-    {
-        // The question is asked once, on the page the printer has now.
-        PainterPrintSurface page(&printer);
-        if (askToChangePaper(parent, page, *grid, PrintSurface::Twips, omittedColumns)) {
-            QPageSetupDialog setup(&printer, parent);
-            setup.exec();
-            return false;
-        }
-    }
+    if (!pageChosen(parent, printer, *grid, omittedColumns))
+        return false;
 
     QPrintPreviewDialog preview(&printer, parent);
     std::exception_ptr failure;
+    bool cancelled = false;
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [&](QPrinter *target) {
         // Nothing thrown may leave through Qt's signal: the error is kept for the caller
         // and the preview closes.
         try {
-            PdfFileOfPrinter file(target);
-            PainterPrintSurface surface(target);
-            const PrintGridResult result = PrintGrid(surface, *grid, PrintSurface::Twips, title, subtitle,
-                                                     printSignLine, omittedColumns, PaperWidthQuestion::AlreadyAnswered);
-            if (result == PrintGridResult::Printed)
-                file.commit();
-            else
+            PrinterOutput output(target);
+            PrintGridResult result;
+            {
+                PainterPrintSurface surface(target);
+                result = PrintGrid(surface, *grid, PrintSurface::Twips, title, subtitle, printSignLine,
+                                   omittedColumns, PaperWidthQuestion::AlreadyAnswered);
+            }
+            if (result == PrintGridResult::Printed) {
+                output.complete();
+            } else {
+                cancelled = true;
                 QTimer::singleShot(0, &preview, &QDialog::reject);
+            }
         } catch (...) {
             failure = std::current_exception();
             QTimer::singleShot(0, &preview, &QDialog::reject);
@@ -123,7 +154,8 @@ bool printGridWithPreview(QWidget *parent, FlexGrid *grid, const QString &title,
     const int shown = preview.exec();
     if (failure)
         std::rethrow_exception(failure);
-    return shown == QDialog::Accepted;
+    // The preview closes as accepted after a print, even one the operator cancelled.
+    return shown == QDialog::Accepted && !cancelled;
 }
 
 QPageLayout defaultPdfPageLayout()

@@ -1,8 +1,11 @@
 // The grid print engine: the pages it lays out, on the recording surface, and what
 // reaches a PDF file and the print preview.
 #include "output/PrintGrid.h"
+#include "PrintFromPreview.h"
 #include "platform/Clock.h"
+#include "platform/print/PageSetup.h"
 #include "platform/print/PainterPrintSurface.h"
+#include "platform/print/PrintQueue.h"
 #include "platform/print/RecordingPrintSurface.h"
 #include "platform/ui/FlexGrid.h"
 #include "platform/ui/MessageBoxes.h"
@@ -21,6 +24,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -169,6 +173,8 @@ private slots:
     void cancelledPdfLeavesEarlierFile();
     void previewAsksOnceAndLaysOutAgain();
     void yesOpensPageSetupInsteadOfPreview();
+    void confirmedPageSetupGoesOnToThePrint();
+    void aPrintReachesItsQueueOnlyWhenComplete();
 
 private:
     QTemporaryDir m_folder;
@@ -186,6 +192,7 @@ void TestPrintGrid::init()
 void TestPrintGrid::cleanup()
 {
     MessageBoxes::stopScripting();
+    PageSetup::stopScripting();
     setClockForTests(QDateTime());
 }
 
@@ -522,6 +529,30 @@ QString pdfText(const QString &file)
     return run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")});
 }
 
+// A printer queue that keeps what it is handed: the job, and the text of its document
+// read while the file is there.
+class QueueStandIn : public PrintQueue
+{
+public:
+    struct Handed
+    {
+        PrintJob job;
+        QString document;
+        QString text;
+    };
+    QList<Handed> handed;
+
+    void submit(const QString &document, const PrintJob &job) override
+    {
+        handed.append({job, document, pdfText(document)});
+    }
+};
+
+QStringList filesIn(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
 } // namespace
 
 void TestPrintGrid::pdfReadBack()
@@ -670,6 +701,85 @@ void TestPrintGrid::yesOpensPageSetupInsteadOfPreview()
     QVERIFY(!printGridWithPreview(nullptr, grid.get(), Title, Subtitle, false, 0));
     QCOMPARE(shown, QStringLiteral("page set-up"));
     QCOMPARE(MessageBoxes::records().size(), 1);
+}
+
+void TestPrintGrid::confirmedPageSetupGoesOnToThePrint()
+{
+    QPrinter &printer = programPrinter();
+    const QString file = m_folder.filePath(QStringLiteral("set-up.pdf"));
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    printer.setPageLayout(defaultPdfPageLayout());
+    const auto restore = qScopeGuard([&] {
+        printer.setOutputFileName(QString());
+        printer.setPageLayout(defaultPdfPageLayout());
+    });
+    // Eight columns of 1500: wider than A4 portrait (10772 twips), narrower than landscape.
+    auto grid = makeGrid(100, QList<int>(8, 1500));
+
+    // Confirmed with the page still too narrow, the question comes again; confirmed in
+    // landscape, the print goes on.
+    MessageBoxes::queueAnswer(Answer::Yes);
+    MessageBoxes::queueAnswer(Answer::Yes);
+    PageSetup::scriptNext([](QPrinter &) { return true; });
+    PageSetup::scriptNext([](QPrinter &p) { return p.setPageOrientation(QPageLayout::Landscape); });
+    const PreviewPrint confirmed = printFromPreview(grid.get(), Title, Subtitle);
+    QVERIFY(confirmed.printed);
+    QCOMPARE(MessageBoxes::records().size(), 2);
+    QCOMPARE(PageSetup::shownCount(), 2);
+    QVERIFY(pdfText(file).contains(QStringLiteral("第1页 共")));
+    QVERIFY(run(QStringLiteral("pdfinfo"), {file}).contains(QStringLiteral("842 x 595 pts")));
+
+    // A cancelled page set-up prints nothing.
+    QVERIFY(QFile::remove(file));
+    printer.setPageLayout(defaultPdfPageLayout());
+    MessageBoxes::queueAnswer(Answer::Yes);
+    PageSetup::scriptNext([](QPrinter &) { return false; });
+    const PreviewPrint cancelled = printFromPreview(grid.get(), Title, Subtitle);
+    QVERIFY(!cancelled.previewShown);
+    QVERIFY(!cancelled.printed);
+    QVERIFY(!QFile::exists(file));
+}
+
+void TestPrintGrid::aPrintReachesItsQueueOnlyWhenComplete()
+{
+    QueueStandIn queue;
+    setPrintQueueForTests(&queue);
+    QTemporaryDir temporary; // where the print keeps its document until handed over
+    const QByteArray tmpdir = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(temporary.path()));
+    // The program's printer without an output file prints to its queue.
+    QPrinter &printer = programPrinter();
+    printer.setOutputFileName(QString());
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setPageLayout(defaultPdfPageLayout());
+    const auto restore = qScopeGuard([&] {
+        setPrintQueueForTests(nullptr);
+        if (tmpdir.isNull())
+            qunsetenv("TMPDIR");
+        else
+            qputenv("TMPDIR", tmpdir);
+    });
+    auto grid = reportGrid(3500, 900);
+
+    // 取消 at about 30 %: nothing reaches the queue and nothing is left behind.
+    const PreviewPrint cancelled = printFromPreview(grid.get(), Title, Subtitle, 0.3);
+    QVERIFY(cancelled.cancelled);
+    QVERIFY(!cancelled.printed);
+    QVERIFY(queue.handed.isEmpty());
+    QCOMPARE(filesIn(temporary.path()), QStringList());
+
+    // The whole print reaches the queue as one document with every page, which then goes.
+    const PreviewPrint whole = printFromPreview(grid.get(), Title, Subtitle);
+    QVERIFY(whole.printed);
+    QCOMPARE(queue.handed.size(), 1);
+    QCOMPARE(queue.handed[0].job.title, Title);
+    QVERIFY(queue.handed[0].document.startsWith(temporary.path()));
+    const QString &text = queue.handed[0].text;
+    const int pages = int(text.count(QLatin1Char('\f')));
+    QVERIFY2(pages > 50, qPrintable(QString::number(pages)));
+    QVERIFY(text.contains(QStringLiteral("第%1页 共%1页").arg(pages)));
+    QCOMPARE(filesIn(temporary.path()), QStringList());
 }
 
 void TestPrintGrid::aTextWiderThanItsCellIsCutShort()
