@@ -375,9 +375,10 @@ void Frm票据作废恢复申请::Command4_Click()
 void Frm票据作废恢复申请::Command6_Click()
 {
     Submission result;
+    QString pendingNumber;
     {
         Hourglass busy;
-        result = submit();
+        result = submit(pendingNumber);
     }
     switch (result) {
     case Submission::NoPath:
@@ -389,6 +390,12 @@ void Frm票据作废恢复申请::Command6_Click()
     case Submission::NotVoided:
         MessageBoxes::show(this, QStringLiteral("发票尚未作废，无法提交审批！"), QStringLiteral("提示！"), Icon::None);
         return;
+    case Submission::AlreadyInApproval:
+        MessageBoxes::show(this,
+                           QStringLiteral("该票据已有审批中的恢复申请（编号：") + pendingNumber
+                               + QStringLiteral("），请等待其审批结束，不能重复提交！"),
+                           QStringLiteral("提示！"), Icon::None);
+        return;
     case Submission::Submitted:
         break;
     }
@@ -399,9 +406,11 @@ void Frm票据作废恢复申请::Command6_Click()
 
 // The whole submission in one transaction that holds the right to write from its
 // start: the serial read here cannot be taken by another submission before this one
-// stores it, and a failure leaves nothing of the application behind. The bill's
-// figures are those of the bill the two numbers name now.
-Frm票据作废恢复申请::Submission Frm票据作废恢复申请::submit()
+// stores it, nor can a second application for the same bill slip in beside one in
+// approval (its restoration would undo the bill's next life), and a failure leaves
+// nothing of the application behind. The bill's figures are those of the bill the two
+// numbers name now.
+Frm票据作废恢复申请::Submission Frm票据作废恢复申请::submit(QString &pendingNumber)
 {
     const OperatorContextRecord &who = OperatorContext();
     db::Connection &connection = DbConnection();
@@ -416,6 +425,12 @@ Frm票据作废恢复申请::Submission Frm票据作废恢复申请::submit()
         return Submission::NoBill;
     if (bill.isNull(QStringLiteral("作废日期")))
         return Submission::NotVoided;
+    const db::Recordset pending = connection.open(applicationInApprovalOfBillSql(
+        bill.value(QStringLiteral("ID")).toLongLong(), Text1->text(), Text2->text()));
+    if (!pending.eof()) {
+        pendingNumber = pending.text(QStringLiteral("编号"));
+        return Submission::AlreadyInApproval;
+    }
 
     const qlonglong serial = latest.eof() ? 1 : latest.text(QStringLiteral("流水")).toLongLong() + 1;
     const QString number = who.职能部门编号 + who.职能部门名称 + QString::number(serial);

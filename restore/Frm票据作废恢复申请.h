@@ -84,6 +84,7 @@ private:
     void addLineRow(const db::Recordset &lines);
     void addApplicationRow(const db::Recordset &applications);
     void addStepRow(const db::Recordset &steps);
-    enum class Submission { Submitted, NoPath, NoBill, NotVoided };
-    Submission submit();
+    enum class Submission { Submitted, NoPath, NoBill, NotVoided, AlreadyInApproval };
+    // pendingNumber receives the number of the application already in approval.
+    Submission submit(QString &pendingNumber);
 };

@@ -61,6 +61,13 @@ QString latestSerialSql()
     return QStringLiteral("select top 1 流水 from 作废恢复审批单 order by len(流水) desc, 流水 desc");
 }
 
+QString applicationInApprovalOfBillSql(qlonglong billId, const QString &bookNumber, const QString &billNumber)
+{
+    return QStringLiteral("select top 1 编号 from 作废恢复审批单 where 审核状态='审批中' and (票据ID=") + QString::number(billId)
+        + QStringLiteral(" or (票据入库单编号='") + sqlValue(bookNumber) + QStringLiteral("' and 票据编号='") + sqlValue(billNumber)
+        + QStringLiteral("'))");
+}
+
 QString newApplicationSql()
 {
     return QStringLiteral("select * from 作废恢复审批单 where 1=0");

@@ -19,6 +19,9 @@ QString billByNumbersSql(const QString &bookNumber, const QString &billNumber);
 QString firstNodeSql(const QString &categoryCode);
 // The application with the greatest serial (longest first, then greatest value).
 QString latestSerialSql();
+// An application of a bill that is still in approval (审批中), by the bill's ID or by
+// its book and number.
+QString applicationInApprovalOfBillSql(qlonglong billId, const QString &bookNumber, const QString &billNumber);
 // Empty recordsets for adding an application and its first step.
 QString newApplicationSql();
 QString newStepSql();

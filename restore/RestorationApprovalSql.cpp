@@ -76,6 +76,11 @@ QString nextRouteNodeSql(const QString &applicationNumber, const QString &stepNu
         + QStringLiteral("order by len(环节序号),环节序号");
 }
 
+QString stepStateSql(const ApprovalStepKey &step)
+{
+    return QStringLiteral("select 审批人, 审批日期, 是否同意 from 作废恢复审批") + whereStep(step);
+}
+
 QString stepOfNodeSql(const QString &applicationNumber, const ApprovalRouteNode &node)
 {
     return QStringLiteral("select ID from 作废恢复审批 where 编号=") + quoted(applicationNumber)

@@ -49,6 +49,8 @@ QString billOfApplicationSql(const QString &bookNumber, const QString &billNumbe
 QString latestClosingMonthSql(const QString &departmentCode);
 // The route node after a step (the smallest greater position, by length, then value).
 QString nextRouteNodeSql(const QString &applicationNumber, const QString &stepNumber);
+// The operator's step as it stands: who decided it, when, and whether he agreed.
+QString stepStateSql(const ApprovalStepKey &step);
 // The step an application already has for a node, if any.
 QString stepOfNodeSql(const QString &applicationNumber, const ApprovalRouteNode &node);
 

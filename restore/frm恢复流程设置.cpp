@@ -27,6 +27,7 @@
 #include <QPainter>
 #include <QPushButton>
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -52,6 +53,15 @@ QString afterFirstWord(const QString &text)
     const int blank = text.indexOf(QLatin1Char(' '));
     return blank < 0 ? QString() : text.mid(blank + 1);
 }
+
+// The grid shows a path as its code, a blank and its name: a code holding a blank
+// (or white space of any kind) could not be told from the name there.
+bool holdsBlank(const QString &code)
+{
+    return std::any_of(code.begin(), code.end(), [](QChar c) { return c.isSpace(); });
+}
+
+const QString PathGone = QStringLiteral("该审批路径已不存在（可能已被他人删除），请重新选择恢复类型。");
 
 QString questionTitle()
 {
@@ -301,6 +311,37 @@ qlonglong frm恢复流程设置::currentPathId() const
     return MSFlexGrid1->TextMatrix(MSFlexGrid1->Row(), PathId).toLongLong();
 }
 
+// The code of the current grid row's path as stored, found by the row's ID (the code
+// in the grid line ends at its first blank only when the code holds none); none when
+// the path is gone.
+std::optional<QString> frm恢复流程设置::storedPathCode(db::Connection &connection) const
+{
+    const db::Recordset path = connection.open(pathByIdSql(currentPathId()));
+    if (path.eof())
+        return std::nullopt;
+    return path.text(QStringLiteral("流程代号"));
+}
+
+// Reads the current row's path code and runs the statement made for it, in one
+// transaction; false, with nothing written and the operator told, when the path is gone.
+bool frm恢复流程设置::executeOnCurrentPath(const std::function<QString(const QString &code)> &statementFor)
+{
+    bool found = false;
+    {
+        db::Connection &connection = DbConnection();
+        db::Transaction transaction(connection);
+        const std::optional<QString> code = storedPathCode(connection);
+        found = code.has_value();
+        if (found) {
+            connection.execute(statementFor(*code));
+            transaction.commit();
+        }
+    }
+    if (!found)
+        MessageBoxes::showWithAppTitle(this, PathGone);
+    return found;
+}
+
 // ---------------------------------------------------------------- path states
 
 void frm恢复流程设置::enterNewPathMode()
@@ -340,6 +381,11 @@ void frm恢复流程设置::MSFlexGrid1_Click()
     FlexGrid *grid = MSFlexGrid1;
     if (grid->Rows() <= 1)
         return;
+    const std::optional<QString> code = storedPathCode(DbConnection());
+    if (!code) {
+        MessageBoxes::showWithAppTitle(this, PathGone);
+        return;
+    }
     Command7->setEnabled(true);
     Command7->setText(NewCaption);
     Frame3->setEnabled(true);
@@ -348,8 +394,9 @@ void frm恢复流程设置::MSFlexGrid1_Click()
     Command8->setEnabled(true);
     Command9->setEnabled(true);
     const QString codeAndName = grid->TextMatrix(grid->Row(), CodeAndName);
-    Text1->setText(firstWord(codeAndName));
-    Text2->setText(afterFirstWord(codeAndName));
+    const QString codeShown = *code + QLatin1Char(' ');
+    Text1->setText(*code);
+    Text2->setText(codeAndName.startsWith(codeShown) ? codeAndName.mid(codeShown.size()) : afterFirstWord(codeAndName));
     const QString category = grid->TextMatrix(grid->Row(), Category);
     for (int i = 0; i < Combo2->listCount(); ++i)
         if (Combo2->lineText(i) == category) {
@@ -391,6 +438,10 @@ void frm恢复流程设置::Command6_Click()
 {
     if (Text1->text().isEmpty()) {
         MessageBoxes::showWithAppTitle(this, QStringLiteral("请输入流程代号"));
+        return;
+    }
+    if (Command7->text() == CancelCaption && holdsBlank(Text1->text())) {
+        MessageBoxes::showWithAppTitle(this, QStringLiteral("流程代号不能含有空格（包括首尾的空格），请重新输入！"));
         return;
     }
     if (Text2->text().isEmpty()) {
@@ -485,7 +536,8 @@ void frm恢复流程设置::Command8_Click()
                              + QStringLiteral("” 的审批路径，终止日期为") + DisplayFormats::shortDate(endOn)
                              + QStringLiteral("？")))
         return;
-    DbConnection().execute(terminatePathSql(Text1->text(), endOn));
+    if (!executeOnCurrentPath([&](const QString &code) { return terminatePathSql(code, endOn); }))
+        return;
     MSFlexGrid1->setTextMatrix(MSFlexGrid1->Row(), EndedOn, DisplayFormats::shortDate(endOn));
 
     Command7->setText(NewCaption);
@@ -502,8 +554,9 @@ void frm恢复流程设置::Command9_Click()
     if (!confirmed(this, QStringLiteral("确认要删除 “") + Text1->text() + QLatin1Char(' ') + Text2->text()
                              + QStringLiteral("” 的审批路径？")))
         return;
-    // The batch runs as one transaction: the path and its nodes go together.
-    DbConnection().execute(deletePathSql(Text1->text()));
+    // One transaction: the path of the row and its nodes go together.
+    if (!executeOnCurrentPath(deletePathSql))
+        return;
 
     FlexGrid *grid = MSFlexGrid1;
     if (grid->Rows() <= 2) {

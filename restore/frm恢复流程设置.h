@@ -4,7 +4,10 @@
 
 #include <QSet>
 #include <QVector>
+
+#include <functional>
 #include <map>
+#include <optional>
 
 class DatePicker;
 class DropDownList;
@@ -17,6 +20,10 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class StatusBar;
+
+namespace db {
+class Connection;
+}
 
 // The approval paths of the void-restoration workflow: the paths in force of a
 // restoration type, entering, saving, terminating and deleting a path, and in
@@ -116,6 +123,8 @@ private:
     int categoryIndexOfCode(const QString &code) const;
     QString categoryCode() const;
     qlonglong currentPathId() const;
+    std::optional<QString> storedPathCode(db::Connection &connection) const;
+    bool executeOnCurrentPath(const std::function<QString(const QString &code)> &statementFor);
     bool saveNewPath();
     void saveEditedPath();
 

@@ -87,6 +87,45 @@ QString closingComparable(const db::Recordset &bill, const QString &column)
     return date.isValid() ? date.toString(QStringLiteral("yyyyMMdd")) : QString();
 }
 
+// A moment as recorded (a void date): ISO text when it reads as a date, else the
+// text as stored; empty for NULL. Two records of one moment give the same text.
+QString recordedMoment(const db::Recordset &row, const QString &column)
+{
+    if (row.isNull(column))
+        return QString();
+    const QDateTime at = row.dateTime(column);
+    return at.isValid() ? at.toString(Qt::ISODate) : row.text(column);
+}
+
+// The operator's step as read: approver, date and verdict, NULL told apart from empty
+// text; empty when the step is not there.
+QStringList stepState(const db::Recordset &step)
+{
+    QStringList state;
+    if (step.eof())
+        return state;
+    for (const QString &column : {QStringLiteral("审批人"), QStringLiteral("审批日期"), QStringLiteral("是否同意")})
+        state << (step.isNull(column) ? QStringLiteral("NULL") : QLatin1Char('=') + step.text(column));
+    return state;
+}
+
+// Who decided the operator's step, when and how, for the operator who was about to.
+QString decidedByOtherText(const db::Recordset &step)
+{
+    if (step.eof())
+        return QStringLiteral("本岗位在该申请中的审批环节已不存在，本次审批未保存。");
+    const QString approver = step.text(QStringLiteral("审批人")).trimmed();
+    if (approver.isEmpty())
+        return QStringLiteral("该审批环节已被他人改动，本次审批未保存，请重新选择该申请。");
+    const QDateTime at = step.dateTime(QStringLiteral("审批日期"));
+    const QString when = at.isValid() ? DisplayFormats::shortDateTime(at) : step.text(QStringLiteral("审批日期"));
+    const QString verdict = step.isNull(QStringLiteral("是否同意")) ? QStringLiteral("审批")
+                            : step.flag(QStringLiteral("是否同意")) ? Agree
+                                                                     : Disagree;
+    return QStringLiteral("该审批环节已由 ") + approver + QStringLiteral(" 于 ") + when + QLatin1Char(' ') + verdict
+        + QStringLiteral("，本次审批未保存。");
+}
+
 // Runs one step of loading the list; a step that fails is passed over.
 template <typename Step>
 void skippingFailure(Step step)
@@ -306,12 +345,16 @@ void frm申请详细::showApplication(qlonglong id)
     m_selected = SelectedApplication();
     db::Recordset application;
     db::Recordset lines;
+    db::Recordset step;
     {
         Hourglass busy;
         application = DbConnection().open(applicationStepsByIdSql(OperatorContext().岗位代号, id));
         if (application.eof())
             throw db::DbError(QStringLiteral("所选的申请已不存在，或已不在本岗位审批。"));
         lines = DbConnection().open(copiedLinesSql(application.text(QStringLiteral("编号"))));
+        // The step as shown now: a decision is written only onto this state.
+        step = DbConnection().open(stepStateSql({application.text(QStringLiteral("编号")), OperatorContext().岗位代号,
+                                                 application.text(QStringLiteral("环节序号"))}));
     }
 
     SelectedApplication selected;
@@ -321,6 +364,8 @@ void frm申请详细::showApplication(qlonglong id)
     selected.departmentCode = application.text(QStringLiteral("部门编号"));
     selected.bookNumber = application.text(QStringLiteral("票据入库单编号"));
     selected.billNumber = application.text(QStringLiteral("票据编号"));
+    selected.voidedOn = recordedMoment(application, QStringLiteral("票据作废日期"));
+    selected.stepAsShown = stepState(step);
     Command4->setEnabled(application.text(QStringLiteral("审核状态")) != Approved);
 
     resetLinesGrid();
@@ -408,21 +453,37 @@ ApprovalDecision frm申请详细::decision() const
     return {OperatorContext().姓名, Text2->text(), Now().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))};
 }
 
+// The operator's step decided by someone else (another holder of the post) since the
+// window showed it: the text telling who did; empty when the step is as shown.
+QString frm申请详细::stepDecidedMeanwhile(db::Connection &connection) const
+{
+    const db::Recordset step = connection.open(stepStateSql(operatorStep()));
+    return stepState(step) == m_selected.stepAsShown ? QString() : decidedByOtherText(step);
+}
+
 // "同意": the look-ups and the batch are one transaction that holds the right to write
-// from its start, so the next node found is the one written and a failure at any
-// statement leaves every table as it was (the error box reports it; the line stays).
+// from its start, so the step and the bill checked and the next node found are the
+// ones written, and a failure at any statement leaves every table as it was (the
+// error box reports it; the line stays).
 void frm申请详细::Command2_Click()
 {
     if (m_selected.id == 0)
         return;
     AgreementOutcome outcome = AgreementOutcome::BillMissing;
+    QString decidedMeanwhile;
     {
         Hourglass busy;
         db::Connection &connection = DbConnection();
         db::Transaction transaction(connection, QStringLiteral("票据作废恢复审批 ") + m_selected.number);
-        outcome = agree(connection);
-        if (outcome == AgreementOutcome::Agreed)
+        decidedMeanwhile = stepDecidedMeanwhile(connection);
+        if (decidedMeanwhile.isEmpty())
+            outcome = agree(connection);
+        if (decidedMeanwhile.isEmpty() && outcome == AgreementOutcome::Agreed)
             transaction.commit();
+    }
+    if (!decidedMeanwhile.isEmpty()) {
+        MessageBoxes::show(this, decidedMeanwhile, PromptTitle, Icon::None);
+        return;
     }
     switch (outcome) {
     case AgreementOutcome::BillMissing:
@@ -439,6 +500,14 @@ void frm申请详细::Command2_Click()
         return;
     case AgreementOutcome::OpinionIsRefusal:
         MessageBoxes::show(this, QStringLiteral("审批同意时，意见不能为不同意！"), PromptTitle, Icon::None);
+        return;
+    case AgreementOutcome::BillNoLongerVoided:
+        MessageBoxes::show(this, QStringLiteral("票据已不在作废状态（可能已由其他申请恢复并重新开出），不能按本申请恢复！"),
+                           NoticeTitle, Icon::None);
+        return;
+    case AgreementOutcome::BillVoidedOnAnotherDay:
+        MessageBoxes::show(this, QStringLiteral("票据的作废日期与本申请记录的不同（恢复后又重新作废），不能按本申请恢复！"),
+                           NoticeTitle, Icon::None);
         return;
     case AgreementOutcome::Agreed:
         break;
@@ -482,6 +551,13 @@ frm申请详细::AgreementOutcome frm申请详细::agree(db::Connection &connect
     const ApprovalStepKey step = operatorStep();
     const ApprovalDecision agreed = decision();
     if (next.eof()) {
+        // Only the voiding this application was made for is undone: a bill restored
+        // since (and perhaps issued again) or voided again on another day stays as it is.
+        const QString voidedOn = recordedMoment(bill, QStringLiteral("作废日期"));
+        if (voidedOn.isEmpty())
+            return AgreementOutcome::BillNoLongerVoided;
+        if (voidedOn != app.voidedOn)
+            return AgreementOutcome::BillVoidedOnAnotherDay;
         connection.execute(lastApprovalBatchSql(step, agreed, app.bookNumber, app.billNumber));
         return AgreementOutcome::Agreed;
     }
@@ -494,7 +570,7 @@ frm申请详细::AgreementOutcome frm申请详细::agree(db::Connection &connect
     return AgreementOutcome::Agreed;
 }
 
-// "不同意": only the opinion is checked; the batch is one transaction.
+// "不同意": only the opinion and the step are checked; the batch is one transaction.
 void frm申请详细::Command3_Click()
 {
     if (m_selected.id == 0)
@@ -508,12 +584,20 @@ void frm申请详细::Command3_Click()
         MessageBoxes::show(this, QStringLiteral("审批不同意时，意见不能为同意！"), PromptTitle, Icon::None);
         return;
     }
+    QString decidedMeanwhile;
     {
         Hourglass busy;
         db::Connection &connection = DbConnection();
         db::Transaction transaction(connection, QStringLiteral("票据作废恢复审批 ") + m_selected.number);
-        connection.execute(rejectionBatchSql(operatorStep(), decision()));
-        transaction.commit();
+        decidedMeanwhile = stepDecidedMeanwhile(connection);
+        if (decidedMeanwhile.isEmpty()) {
+            connection.execute(rejectionBatchSql(operatorStep(), decision()));
+            transaction.commit();
+        }
+    }
+    if (!decidedMeanwhile.isEmpty()) {
+        MessageBoxes::show(this, decidedMeanwhile, PromptTitle, Icon::None);
+        return;
     }
     finishDecision();
     clearValueLabels();

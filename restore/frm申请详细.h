@@ -2,6 +2,8 @@
 
 #include "shell/ChildWindow.h"
 
+#include <QStringList>
+
 #include <map>
 
 class CheckBox;
@@ -79,6 +81,8 @@ public:
         QString departmentCode; // the applicant department's 部门编号
         QString bookNumber;     // 票据入库单编号
         QString billNumber;     // 票据编号
+        QString voidedOn;       // 票据作废日期 as the application recorded it
+        QStringList stepAsShown; // the operator's step (approver, date, verdict) when shown
     };
     const SelectedApplication &selected() const { return m_selected; }
 
@@ -104,6 +108,8 @@ private:
         PaidBeforeClosing,
         VoucherOrWriteOff,
         OpinionIsRefusal,
+        BillNoLongerVoided,
+        BillVoidedOnAnotherDay,
     };
 
     void buildControls();
@@ -119,6 +125,7 @@ private:
     void fillLines(const QString &applicationNumber);
 
     AgreementOutcome agree(db::Connection &connection);
+    QString stepDecidedMeanwhile(db::Connection &connection) const;
     ApprovalStepKey operatorStep() const;
     ApprovalDecision decision() const;
     void finishDecision();

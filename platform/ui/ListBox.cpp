@@ -7,10 +7,26 @@ constexpr int ItemDataRole = Qt::UserRole;
 ListBox::ListBox(QWidget *parent) : QListWidget(parent)
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
-    connect(this, &QListWidget::currentRowChanged, this, [this](int) {
-        if (!m_removing)
-            emit lineChosen();
-    });
+    // A mouse press makes a line current before it selects it; the line is reported
+    // when it is selected, whichever comes last.
+    connect(this, &QListWidget::currentRowChanged, this, &ListBox::reportChosenLine);
+    connect(this, &QListWidget::itemSelectionChanged, this, &ListBox::reportChosenLine);
+}
+
+// Reports a line that has become the chosen one; losing the choice is not reported.
+// The line is held by a persistent index, so lines removed or a list emptied never
+// make a new line look like the one reported before.
+void ListBox::reportChosenLine()
+{
+    if (m_removing)
+        return;
+    const int line = listIndex();
+    const QModelIndex chosen = line < 0 ? QModelIndex() : model()->index(line, 0);
+    if (chosen == m_reported)
+        return;
+    m_reported = chosen;
+    if (chosen.isValid())
+        emit lineChosen();
 }
 
 int ListBox::addLine(const QString &text, qint64 itemData)
@@ -28,6 +44,7 @@ void ListBox::removeLine(int index)
     delete takeItem(index);
     clearSelection();
     setCurrentRow(-1);
+    m_reported = QPersistentModelIndex();
     m_removing = false;
 }
 
@@ -62,8 +79,8 @@ void ListBox::setItemData(int index, qint64 data)
 
 int ListBox::listIndex() const
 {
-    const QListWidgetItem *line = currentItem();
-    return line && line->isSelected() ? row(line) : -1;
+    const QList<QListWidgetItem *> selected = selectedItems();
+    return selected.isEmpty() ? -1 : row(selected.first());
 }
 
 void ListBox::setListIndex(int index)

@@ -3,8 +3,9 @@
 #include <QListWidget>
 
 // A list box whose lines carry a number each (the item data, such as a row's ID).
-// lineChosen reports every change of the selected line, by the operator or in code,
-// as the windows expect of a list's click.
+// The chosen line is the selected (highlighted) one. lineChosen reports each time
+// another line becomes the chosen one, by a click, a key or in code, once that line
+// is selected, so a window reading listIndex() then gets the line the operator sees.
 class ListBox : public QListWidget
 {
     Q_OBJECT
@@ -18,12 +19,15 @@ public:
     void setLineText(int index, const QString &text);
     qint64 itemData(int index) const;
     void setItemData(int index, qint64 data);
-    int listIndex() const; // -1 when no line is selected
+    int listIndex() const; // the selected line; -1 when none is
     void setListIndex(int index);
 
 signals:
     void lineChosen();
 
 private:
+    void reportChosenLine();
+
     bool m_removing = false;
+    QPersistentModelIndex m_reported; // the line last reported as chosen
 };

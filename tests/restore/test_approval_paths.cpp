@@ -418,13 +418,93 @@ private slots:
         QVERIFY(window->Text1->text().isEmpty());
     }
 
+    // A path is the one of its grid row (its ID), whatever its code holds: deleting or
+    // ending "O'Brien x" leaves "O'Brien" and its nodes as they are.
+    void deletingAndTerminatingActOnThePathOfTheRow_data()
+    {
+        QTest::addColumn<bool>("terminate");
+        QTest::newRow("删除") << false;
+        QTest::newRow("终止") << true;
+    }
+
+    void deletingAndTerminatingActOnThePathOfTheRow()
+    {
+        QFETCH(bool, terminate);
+        addPath(*database, u"O'Brien"_s, u"第一条"_s, u"02"_s, u"2026-01-05"_s);
+        addPath(*database, u"O'Brien x"_s, u"第二条"_s, u"02"_s, u"2026-02-05"_s);
+        addNode(*database, u"O'Brien"_s, u"05"_s, u"8"_s, 1);
+        addNode(*database, u"O'Brien x"_s, u"02"_s, u"1"_s, 1);
+        QVERIFY(openWindow());
+        chooseType();
+        clickGridRow(2);
+        QCOMPARE(window->Text1->text(), u"O'Brien x"_s);
+        QCOMPARE(window->Text2->text(), u"第二条"_s);
+        QCOMPARE(listLines(window->List2), QStringList{u"财务处 财务处处长 [周明远]"_s});
+        window->DTPicker2->setValue(QDate(2026, 12, 31));
+        MessageBoxes::queueAnswer(MessageBoxes::Answer::Yes);
+        click(terminate ? window->Command8 : window->Command9);
+        QCOMPARE(database->count(u"作废恢复流程"_s, u"流程代号='O''Brien' and 终止日期 is null"_s), 1);
+        QCOMPARE(database->count(u"作废恢复流程设置"_s, u"流程代号='O''Brien'"_s), 1);
+        QCOMPARE(database->count(u"作废恢复流程"_s, u"流程代号='O''Brien x'"_s), terminate ? 1 : 0);
+        QCOMPARE(database->count(u"作废恢复流程设置"_s, u"流程代号='O''Brien x'"_s), terminate ? 1 : 0);
+        if (terminate)
+            QCOMPARE(pathValue(u"O''Brien x"_s, u"终止日期"_s), u"2026-12-31"_s);
+    }
+
+    // A path deleted elsewhere since the list was loaded is not looked for by its code.
+    void aPathGoneSinceTheListWasLoadedIsToldAndNothingIsWritten()
+    {
+        addPaths();
+        QVERIFY(openWindow());
+        chooseType();
+        clickGridRow(1);
+        database->check().execute(u"delete from 作废恢复流程 where 流程代号='HF01'"_s);
+        addPath(*database, u"HF01"_s, u"同代号的新路径"_s, u"02"_s, u"2026-12-01"_s);
+        const QStringList before = pathTables(*database);
+        MessageBoxes::queueAnswer(MessageBoxes::Answer::Yes);
+        click(window->Command9);
+        QCOMPARE(shownTexts().last(), u"该审批路径已不存在（可能已被他人删除），请重新选择恢复类型。"_s);
+        QCOMPARE(pathTables(*database), before);
+    }
+
+    // A code is shown before the first blank of its grid line: one with a blank anywhere
+    // (or any other white space) is refused at 存盘, and nothing is written.
+    void aCodeHoldingABlankIsRefused_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::newRow("leading") << u" HF05"_s;
+        QTest::newRow("inner") << u"O'Brien x"_s;
+        QTest::newRow("trailing") << u"HF05 "_s;
+        QTest::newRow("ideographic") << u"HF\u300005"_s;
+        QTest::newRow("only blanks") << u"  "_s;
+    }
+
+    void aCodeHoldingABlankIsRefused()
+    {
+        QFETCH(QString, code);
+        QVERIFY(openWindow());
+        chooseType(); // no path yet: a new one is entered at once
+        // Typed key by key, the ideographic blank included.
+        for (const QChar c : code)
+            QTest::sendKeyEvent(QTest::Click, window->Text1, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        window->Text2->setText(u"新路径"_s);
+        window->Combo2->setListIndex(1);
+        QCOMPARE(window->Text1->text(), code);
+        click(window->Command6);
+        QCOMPARE(shownTexts(), QStringList{u"流程代号不能含有空格（包括首尾的空格），请重新输入！"_s});
+        QCOMPARE(database->count(u"作废恢复流程"_s), 0);
+        QCOMPARE(state(), NewPath);
+    }
+
     void aFailedTerminationOrDeletionChangesNothing_data()
     {
         QTest::addColumn<bool>("terminate");
         QTest::addColumn<int>("failingStatement");
-        QTest::newRow("终止") << true << 1;
-        QTest::newRow("删除, the path") << false << 1;
-        QTest::newRow("删除, the nodes") << false << 2;
+        QTest::newRow("终止, reading the path") << true << 1;
+        QTest::newRow("终止") << true << 2;
+        QTest::newRow("删除, reading the path") << false << 1;
+        QTest::newRow("删除, the path") << false << 2;
+        QTest::newRow("删除, the nodes") << false << 3;
     }
 
     void aFailedTerminationOrDeletionChangesNothing()

@@ -3,7 +3,8 @@
 // with its whole route, and neither operator sees an error.
 //
 // The test starts itself twice more as workers ("--worker FILE DEPARTMENT"); each
-// worker drives a real application window and prints what it was told.
+// worker drives a real application window and prints what it was told. Each worker
+// applies for bills of its own: a bill has one application in approval at a time.
 #include "ApprovalPathFixture.h"
 #include "restore/Frm票据作废恢复申请.h"
 
@@ -31,10 +32,11 @@ int runWorker(const QString &file, const QString &department, qint64 startAt)
         QThread::msleep(1);
     int done = 0;
     QStringList other;
+    const int firstBill = department == u"06"_s ? 1 : SubmissionsPerWorker + 1;
     for (int n = 1; n <= SubmissionsPerWorker; ++n) {
         MessageBoxes::clearRecords();
         window->Text1->setText(u"01-2026-01"_s);
-        window->Text2->setText(u"%1"_s.arg(n % 10 + 1, 8, 10, QLatin1Char('0')));
+        window->Text2->setText(u"%1"_s.arg(firstBill + n - 1, 8, 10, QLatin1Char('0')));
         window->Text3->setText(u"并发申请 %1"_s.arg(n));
         window->Command6->click();
         for (const MessageBoxes::Record &r : MessageBoxes::records()) {
@@ -64,13 +66,15 @@ private slots:
         addPath(database, u"HF01"_s, u"后勤服务单位作废恢复"_s, u"02"_s, u"2026-01-05"_s);
         addNode(database, u"HF01"_s, u"05"_s, u"8"_s, 1);
         addNode(database, u"HF01"_s, u"02"_s, u"1"_s, 2);
-        for (int n = 1; n <= 10; ++n) {
+        database.check().begin();
+        for (int n = 1; n <= 2 * SubmissionsPerWorker; ++n) {
             const qlonglong bill = database.insert(u"票据"_s, {{u"入库单编号"_s, u"01-2026-01"_s},
                                                                 {u"票据编号"_s, u"%1"_s.arg(n, 8, 10, QLatin1Char('0'))},
                                                                 {u"金额"_s, 10 * n},
                                                                 {u"作废日期"_s, u"2026-12-01"_s}});
             database.insert(u"票据开票数据"_s, {{u"票据id"_s, bill}, {u"项目"_s, u"物业费"_s}, {u"金额"_s, 10 * n}});
         }
+        database.check().commit();
 
         QList<QProcess *> workers;
         const QString startAt = QString::number(QDateTime::currentMSecsSinceEpoch() + 2000);

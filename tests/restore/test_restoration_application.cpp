@@ -384,6 +384,31 @@ private slots:
         QVERIFY(window->Frame1->isVisible());
     }
 
+    // One application at a time for a bill: a second one while the first is in approval
+    // is refused and writes nothing (its restoration could undo the bill's next issue);
+    // the same number in another book, or the bill once its application is decided, can
+    // be applied for.
+    void aBillWithAnApplicationInApprovalIsNotAppliedForAgain()
+    {
+        addPaths();
+        QVERIFY(openWindow());
+        apply(u"01-2026-01"_s, u"00000001"_s);
+        const QStringList before = workflowTables();
+        MessageBoxes::clearRecords();
+        apply(u"01-2026-01"_s, u"00000001"_s, u"再次申请"_s);
+        QCOMPARE(shownTexts().last(), u"该票据已有审批中的恢复申请（编号：06物业管理中心1），请等待其审批结束，不能重复提交！"_s);
+        QCOMPARE(MessageBoxes::records().last().title, u"提示！"_s);
+        QCOMPARE(workflowTables(), before);
+        QVERIFY(window->Frame1->isVisible());
+
+        apply(u"01-2026-02"_s, u"00000001"_s);
+        QCOMPARE(shownTexts().last(), u"已提交，请等待审批。"_s);
+        database->check().execute(u"update 作废恢复审批单 set 审核状态='审核不通过' where 编号='06物业管理中心1'"_s);
+        apply(u"01-2026-01"_s, u"00000001"_s, u"再次申请"_s);
+        QCOMPARE(shownTexts().last(), u"已提交，请等待审批。"_s);
+        QCOMPARE(database->count(u"作废恢复审批单"_s), 3);
+    }
+
     void twoPathsOfTheCategoryBothRouteTheApplication()
     {
         addPaths();

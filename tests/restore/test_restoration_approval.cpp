@@ -133,6 +133,15 @@ class TestRestorationApproval : public QObject
         button->click();
     }
 
+    // A mouse click on a line of the list, as the operator clicks it.
+    void clickLine(int line)
+    {
+        ListBox *list = window->List1;
+        const QPoint at = list->visualItemRect(list->item(line)).center();
+        QTest::mousePress(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, at);
+    }
+
     QStringList lines() const
     {
         QStringList out;
@@ -282,7 +291,8 @@ private slots:
         DbConnection().clearStatementLog();
         openAs(Wang);
         QCOMPARE(DbConnection().statementLog().mid(1),
-                 (QStringList{applicationStepsByIdSql(u"8"_s, id), copiedLinesSql(u"06物业 管理中心3"_s)}));
+                 (QStringList{applicationStepsByIdSql(u"8"_s, id), copiedLinesSql(u"06物业 管理中心3"_s),
+                              stepStateSql({u"06物业 管理中心3"_s, u"8"_s, u"1"_s})}));
         QCOMPARE(window->Label11->text(), u"作废恢复"_s);
         QCOMPARE(window->Label9->text(), u"物业管理中心"_s);
         QCOMPARE(window->Label13->text() + u' ' + window->Label5->text(), Book + u' ' + BillNo);
@@ -340,6 +350,42 @@ private slots:
         window->Command3->click();
         QCOMPARE(state(a), u"审批中|NULL|NULL"_s);
         QCOMPARE(state(b), u"审核不通过|False|"_s + DecidedAt);
+        QCOMPARE(lines().size(), 1);
+        QVERIFY(lines().value(0).startsWith(u"06物业管理中心3 "_s));
+    }
+
+    // A click on another line loads that application, with the decision panel shown or
+    // not, and the decision then applies to it alone.
+    void aClickedLineIsTheApplicationDecided_data()
+    {
+        QTest::addColumn<bool>("panelShown");
+        QTest::newRow("panel hidden") << false;
+        QTest::newRow("panel shown") << true;
+    }
+
+    void aClickedLineIsTheApplicationDecided()
+    {
+        QFETCH(bool, panelShown);
+        const qlonglong a = addApplication(u"06物业管理中心3"_s, u"审批中"_s, u"1:A"_s);
+        const qlonglong b = addApplication(u"06物业管理中心4"_s, u"审批中"_s, u"1:P"_s);
+        database->check().execute(u"update 作废恢复审批单 set 调整事由 = '重复开票后作废' where ID = %1"_s.arg(b));
+        database->insert(u"票据作废恢复明细"_s, {{u"编号"_s, u"06物业管理中心4"_s}, {u"收费项目"_s, u"垃圾清运费"_s}});
+        openAs(Wang);
+        QCOMPARE(window->selected().id, a);
+        const QStringList stepsOfA = steps(u"06物业管理中心3"_s);
+        if (panelShown)
+            window->Command4->click();
+        clickLine(1);
+        QCOMPARE(window->selected().id, b);
+        QCOMPARE(window->selected().number, u"06物业管理中心4"_s);
+        QCOMPARE(window->selected().stepNumber, u"1"_s);
+        QCOMPARE(window->Text1->text(), u"重复开票后作废"_s);
+        QCOMPARE(window->MSFlexGrid1->Rows(), 3);
+        QCOMPARE(window->Frame1->isVisible(), panelShown);
+
+        decide(window->Command2, u"情况属实"_s);
+        QCOMPARE(steps(u"06物业管理中心3"_s), stepsOfA);
+        QCOMPARE(steps(u"06物业管理中心4"_s).value(0), u"05|8|1|王建国|情况属实|"_s + DecidedAt + u"|True"_s);
         QCOMPARE(lines().size(), 1);
         QVERIFY(lines().value(0).startsWith(u"06物业管理中心3 "_s));
     }
@@ -507,6 +553,84 @@ private slots:
         QCOMPARE(window->Label5->text(), BillNo);
     }
 
+    // The last approval undoes only the voiding its application was made for: a bill
+    // restored since and issued again, or voided again on another day, stays as it is.
+    void aStaleApplicationLeavesTheBillAsItIs_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("message"); // empty: the bill is restored
+        QTest::newRow("restored and issued again")
+            << u"update 票据 set 作废日期 = NULL, 作废原因 = NULL, 作废人 = NULL, 开票日期 = '2026-12-02', 收款日期 = '2026-12-02', 付款人 = '东区13栋305室'; "
+               "insert into 票据开票数据 (票据id, 票据编号, 入库单编号, 项目, 金额) select ID, 票据编号, 入库单编号, '新住户物业费', 880 from 票据"_s
+            << u"票据已不在作废状态（可能已由其他申请恢复并重新开出），不能按本申请恢复！ / 注意！"_s;
+        QTest::newRow("voided again on another day")
+            << u"update 票据 set 开票日期 = '2026-12-02', 收款日期 = '2026-12-02', 作废日期 = '2026-12-05'"_s
+            << u"票据的作废日期与本申请记录的不同（恢复后又重新作废），不能按本申请恢复！ / 注意！"_s;
+        QTest::newRow("voided on the recorded day") << u"update 票据 set 作废日期 = '2026-11-20 00:00:00'"_s << QString();
+    }
+
+    void aStaleApplicationLeavesTheBillAsItIs()
+    {
+        QFETCH(QString, change);
+        QFETCH(QString, message);
+        const qlonglong id = addApplication(u"06物业管理中心3"_s, u"审批中"_s, u"1:A 2:A 3:P"_s);
+        database->check().execute(change);
+        const QStringList before = dump();
+        openAs(Zhou);
+        decide(window->Command2, u"同意"_s);
+        if (message.isEmpty()) {
+            QCOMPARE(state(id), u"审核通过|True|"_s + DecidedAt);
+            QCOMPARE(database->count(u"票据开票数据"_s), 0);
+            return;
+        }
+        QCOMPARE(texts(), message);
+        QCOMPARE(dump(), before);
+        QCOMPARE(window->List1->listCount(), 1);
+    }
+
+    // Two holders of the last node's post, each in his own copy of the program on the
+    // same database file, both shown the pending step: the one who decides second is
+    // told who decided, and nothing of his is written (the bill is restored once).
+    void aStepDecidedMeanwhileByAnotherHolderIsNotOverwritten_data()
+    {
+        QTest::addColumn<bool>("otherAgreed");
+        QTest::addColumn<bool>("agree");
+        QTest::newRow("agreed meanwhile, agreeing") << true << true;
+        QTest::newRow("refused meanwhile, agreeing") << false << true;
+        QTest::newRow("agreed meanwhile, refusing") << true << false;
+    }
+
+    void aStepDecidedMeanwhileByAnotherHolderIsNotOverwritten()
+    {
+        QFETCH(bool, otherAgreed);
+        QFETCH(bool, agree);
+        addApplication(u"06物业管理中心3"_s, u"审批中"_s, u"1:A 2:A 3:P"_s);
+        openAs(Zhou);
+        std::unique_ptr<frm申请详细> first(window.data());
+        window.clear();
+        first->Command4->click();
+
+        setDbConnection(db::Connection::openSqlite(database->path()));
+        OperatorContext().姓名 = u"钱丽"_s;
+        window = new frm申请详细;
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        decide(otherAgreed ? window->Command2 : window->Command3, otherAgreed ? u"同意"_s : u"不予恢复"_s);
+        const QStringList decided = dump();
+        MessageBoxes::clearRecords();
+
+        setDbConnection(db::Connection::openSqlite(database->path()));
+        OperatorContext().姓名 = Zhou.name;
+        first->Text2->setText(agree ? u"同意恢复"_s : u"不予恢复"_s);
+        (agree ? first->Command2 : first->Command3)->click();
+        QCOMPARE(texts(), u"该审批环节已由 钱丽 于 "_s
+                              + DisplayFormats::shortDateTime(QDateTime::fromString(DecidedAt, u"yyyy-MM-dd HH:mm:ss"_s))
+                              + (otherAgreed ? u" 同意"_s : u" 不同意"_s) + u"，本次审批未保存。 / 提示！"_s);
+        QCOMPARE(dump(), decided);
+        QCOMPARE(first->List1->listCount(), 1);
+        QVERIFY(first->Frame1->isVisible());
+    }
+
     // ---------------------------------------------------------------- failures
 
     void aFailureAtAnyStatementLeavesEveryTableAsBefore_data()
@@ -515,10 +639,10 @@ private slots:
         QTest::addColumn<int>("approver");
         QTest::addColumn<bool>("agree");
         QTest::addColumn<int>("statements");
-        QTest::newRow("last approval") << u"1:A 2:A 3:P"_s << 2 << true << 8;
-        QTest::newRow("next node opened") << u"1:P"_s << 0 << true << 6;
-        QTest::newRow("next node already open") << u"1:A 2:P"_s << 0 << true << 5;
-        QTest::newRow("refusal") << u"1:A 2:P"_s << 1 << false << 2;
+        QTest::newRow("last approval") << u"1:A 2:A 3:P"_s << 2 << true << 9;
+        QTest::newRow("next node opened") << u"1:P"_s << 0 << true << 7;
+        QTest::newRow("next node already open") << u"1:A 2:P"_s << 0 << true << 6;
+        QTest::newRow("refusal") << u"1:A 2:P"_s << 1 << false << 3;
     }
 
     void aFailureAtAnyStatementLeavesEveryTableAsBefore()

@@ -19,6 +19,7 @@ private slots:
     void statusBarPanelsAreNumberedFromOne();
     void listLinesCarryItemData();
     void removingTheChosenLineChoosesNoOther();
+    void aClickedLineIsReportedOnceItIsSelected();
     void dropDownListSelectsNothingUntilAsked();
     void smallControlsKeepTheirValues();
 };
@@ -101,6 +102,30 @@ void TestUiControls::removingTheChosenLineChoosesNoOther()
     list.addLine(QStringLiteral("新"), 1);
     list.setListIndex(0);
     QCOMPARE(chosen.count(), 1);
+}
+
+// A mouse press makes a line current before it selects it: the window that reads the
+// line when it is reported must get the clicked line, and each line only once.
+void TestUiControls::aClickedLineIsReportedOnceItIsSelected()
+{
+    ListBox list;
+    for (int i = 0; i < 3; ++i)
+        list.addLine(QStringLiteral("申请 %1").arg(i), 300 + i);
+    list.resize(240, 120);
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    list.setListIndex(0);
+    QList<qint64> reported;
+    connect(&list, &ListBox::lineChosen, &list, [&] { reported << list.itemData(list.listIndex()); });
+
+    const QPoint third = list.visualItemRect(list.item(2)).center();
+    QTest::mousePress(list.viewport(), Qt::LeftButton, {}, third);
+    QTest::mouseRelease(list.viewport(), Qt::LeftButton, {}, third);
+    QCOMPARE(reported, QList<qint64>{302});
+    QCOMPARE(list.listIndex(), 2);
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, third); // the chosen line again
+    QTest::keyClick(&list, Qt::Key_Up);
+    QCOMPARE(reported, (QList<qint64>{302, 301}));
 }
 
 void TestUiControls::dropDownListSelectsNothingUntilAsked()
