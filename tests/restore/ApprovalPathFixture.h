@@ -16,6 +16,7 @@
 #include "shell/AppState.h"
 #include "shell/Program.h"
 
+#include <QAbstractItemView>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -124,10 +125,16 @@ protected:
         return QTest::qWaitForWindowExposed(window);
     }
 
+    // Chooses the type as the operator does, also when it is shown already: the list
+    // opened and its entry clicked.
     void chooseType()
     {
-        window->Combo1->setListIndex(0);
-        emit window->Combo1->entryChosen();
+        DropDownList *combo = window->Combo1;
+        combo->showPopup();
+        QAbstractItemView *view = combo->view();
+        QTRY_VERIFY(view->isVisible());
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(0, 0)).center());
+        QTRY_VERIFY(!view->isVisible());
     }
 
     void click(QPushButton *button)

@@ -128,6 +128,20 @@ private slots:
         QCOMPARE(window->DTPicker2->value(), FixtureToday);
     }
 
+    // Choosing the type shown again lists the paths afresh: one another operator ended
+    // meanwhile leaves the list.
+    void choosingTheShownTypeAgainListsThePathsAfresh()
+    {
+        addPaths();
+        QVERIFY(openWindow());
+        chooseType();
+        QCOMPARE(window->MSFlexGrid1->Rows(), 3);
+        database->check().execute(u"update 作废恢复流程 set 终止日期='2026-12-08' where 流程代号='HF01'"_s);
+        chooseType();
+        QCOMPARE(window->MSFlexGrid1->Rows(), 2);
+        QVERIFY(gridRow(1).at(1).startsWith(u"HF02"_s));
+    }
+
     void aPathWhoseCategoryIsNotInForceShowsAnEmptyCategory()
     {
         addPath(*database, u"HF09"_s, u"已撤销类别的路径"_s, u"09"_s, u"2026-01-05"_s);
