@@ -3,6 +3,8 @@
 PictureButton::PictureButton(QWidget *parent) : QPushButton(parent)
 {
     setFocusPolicy(Qt::StrongFocus);
+    // Enter presses the focused button in a window that is no dialog too.
+    setAutoDefault(true);
 }
 
 void PictureButton::setPicture(const QIcon &picture)
