@@ -2,7 +2,7 @@
 """A small TDS 7.4 server on loopback for tests: SQL batches run on an SQLite file.
 
 Usage: tds_server.py DATABASE [--port-file FILE] [--time-limit SECONDS]
-                     [--parent PID] [--user NAME] [--password WORD]
+                     [--parent PID] [--user NAME] [--password WORD] [--trace]
 
 The chosen port is printed on the first line of stdout (and written to
 --port-file when given). The server ends after the time limit, or as soon as
@@ -10,7 +10,9 @@ the process that started it (or --parent) has ended. Encryption is not offered.
 """
 
 import argparse
+import datetime
 import os
+import re
 import socket
 import sqlite3
 import struct
@@ -114,7 +116,7 @@ class Column:
             self.kind = "bigint" if wide else "int"
         else:
             self.kind = "text"
-        self.width = 2
+        self.width = 510  # nvarchar(255), as a declared column would be, or wider for longer values
         if self.kind in ("text", "binary"):
             for v in present:
                 self.width = max(self.width, len(self.encode_variable(v)))
@@ -196,27 +198,341 @@ def error_number(exc):
     return 102
 
 
-def run_batch(db, text):
-    """Runs a batch's statements in turn; answers the tokens SQL Server would."""
+# ---------------------------------------------------------------- statements
+
+TOKEN_DONEINPROC = 0xFF
+TOKEN_RETURNSTATUS = 0x79
+TOKEN_RETURNVALUE = 0xAC
+
+# What a client's set-up statements are answered with: harmless, like SQL Server's.
+SET_STATEMENT = re.compile(r"^\s*set\s+\w+", re.IGNORECASE)
+TYPE_INFO_QUERY = re.compile(r"^\s*(exec(ute)?\s+)?sp_datatype_info\w*\b", re.IGNORECASE)
+GLOBAL_VARIABLE = re.compile(r"^\s*select\s+@@(\w+)\s*;?\s*$", re.IGNORECASE)
+
+
+class Session:
+    """What one connection's statements share: the SQLite connection and SQL Server's counters."""
+
+    def __init__(self, db):
+        self.db = db
+        self.nocount = False
+        self.last_count = 0
+        self.prepared = {}
+        self.next_handle = 1
+
+    def global_variable(self, name):
+        values = {"spid": 51, "version": "Microsoft SQL Server 2022 (TDS test server)",
+                  "rowcount": self.last_count, "trancount": 1 if self.db.in_transaction else 0,
+                  "servername": SERVER_NAME, "language": "us_english", "textsize": 2147483647,
+                  "max_precision": 38, "options": 0, "error": 0}
+        return values.get(name.lower())
+
+    def run(self, statement, params):
+        """Runs one statement: (description, rows) for a result, (None, count) otherwise."""
+        if TYPE_INFO_QUERY.match(statement):
+            return (("TYPE_NAME",), ("DATA_TYPE",), ("PRECISION",)), []
+        if SET_STATEMENT.match(statement):
+            words = statement.lower().split()
+            if len(words) >= 3 and words[1] == "nocount":
+                self.nocount = words[2].startswith("on")
+            return None, -1
+        variable = GLOBAL_VARIABLE.match(statement)
+        if variable:
+            return (("",),), [(self.global_variable(variable.group(1)),)]
+        cursor = self.db.execute(statement, params)
+        if cursor.description is not None:
+            rows = cursor.fetchall()
+            self.last_count = len(rows)
+            return cursor.description, rows
+        self.last_count = max(cursor.rowcount, 0)
+        return None, (cursor.rowcount if cursor.rowcount >= 0 else -1)
+
+    def run_statements(self, text, params=None, token=TOKEN_DONE, always_more=False):
+        """A batch's statements in turn, as SQL Server answers them: (tokens, failed)."""
+        statements = split_statements(text)
+        if not statements:
+            return (done(token, DONE_MORE if always_more else DONE_FINAL), False)
+        out, failed = bytearray(), False
+        for index, statement in enumerate(statements):
+            more = DONE_MORE if always_more or index + 1 < len(statements) else 0
+            try:
+                description, rows = self.run(statement, params or {})
+                if description is not None:
+                    out += result_set(description, rows)
+                    out += done(token, more | DONE_COUNT, len(rows), CMD_SELECT)
+                elif rows < 0 or self.nocount:
+                    out += done(token, more)
+                else:
+                    out += done(token, more | DONE_COUNT, rows)
+            except sqlite3.Error as exc:
+                failed = True
+                out += message(TOKEN_ERROR, error_number(exc), 1, 16, str(exc))
+                out += done(token, more | DONE_ERROR)
+        return bytes(out), failed
+
+
+def run_batch(session, text):
+    return session.run_statements(text)[0]
+
+
+# ---------------------------------------------------------------- RPC parameters
+
+FIXED_SIZES = {0x1F: 0, 0x30: 1, 0x32: 1, 0x34: 2, 0x38: 4, 0x7F: 8, 0x3A: 4, 0x3B: 4,
+               0x3C: 8, 0x3D: 8, 0x3E: 8, 0x7A: 4}
+BYTE_LENGTH = {0x24, 0x26, 0x68, 0x6D, 0x6E, 0x6F}
+SHORT_TEXT = {0xA7, 0xAF, 0xE7, 0xEF}
+SHORT_BINARY = {0xA5, 0xAD}
+SCALED = {0x29, 0x2A, 0x2B}
+
+
+class Reader:
+    def __init__(self, data, offset=0):
+        self.data, self.pos = data, offset
+
+    def take(self, size):
+        if self.pos + size > len(self.data):
+            raise struct.error("request ends early")
+        chunk = self.data[self.pos:self.pos + size]
+        self.pos += size
+        return chunk
+
+    def unpack(self, fmt):
+        return struct.unpack(fmt, self.take(struct.calcsize(fmt)))[0]
+
+    def at_end(self):
+        return self.pos >= len(self.data)
+
+
+class Param:
+    def __init__(self, name, status, type_info, raw, value):
+        self.name, self.status, self.type_info, self.raw, self.value = name, status, type_info, raw, value
+
+    @property
+    def output(self):
+        return bool(self.status & 0x01)
+
+
+def decode_text(kind, data):
+    if kind in (0xE7, 0xEF, 0x63):
+        return data.decode("utf-16-le", errors="replace")
+    return data.decode("gbk", errors="replace")
+
+
+def decode_fixed(kind, data):
+    if kind in (0x30, 0x32, 0x34, 0x38, 0x7F, 0x26, 0x68):
+        return int.from_bytes(data, "little", signed=kind != 0x30 and len(data) > 1)
+    if kind in (0x3B, 0x3E, 0x6D):
+        return struct.unpack("<f" if len(data) == 4 else "<d", data)[0]
+    if kind in (0x3C, 0x7A, 0x6E):
+        if len(data) == 8:
+            high, low = struct.unpack("<iI", data)
+            return ((high << 32) | low) / 10000
+        return struct.unpack("<i", data)[0] / 10000
+    if kind in (0x3D, 0x3A, 0x6F):
+        if len(data) == 8:
+            days, ticks = struct.unpack("<iI", data)
+            moment = datetime.datetime(1900, 1, 1) + datetime.timedelta(days=days, milliseconds=ticks * 10 / 3)
+        else:
+            days, minutes = struct.unpack("<HH", data)
+            moment = datetime.datetime(1900, 1, 1) + datetime.timedelta(days=days, minutes=minutes)
+        return moment.isoformat(" ", timespec="milliseconds").rstrip("0").rstrip(".")
+    return bytes(data)
+
+
+def read_plp(reader):
+    total = reader.unpack("<Q")
+    if total == PLP_NULL:
+        return None
+    data = bytearray()
+    while True:
+        size = reader.unpack("<I")
+        if size == 0:
+            return bytes(data)
+        data += reader.take(size)
+
+
+def read_param(reader):
+    name = reader.take(reader.unpack("<B") * 2).decode("utf-16-le")
+    status = reader.unpack("<B")
+    start = reader.pos
+    kind = reader.unpack("<B")
+    if kind in FIXED_SIZES:
+        info_end = reader.pos
+        data = reader.take(FIXED_SIZES[kind])
+        value = decode_fixed(kind, data) if data else None
+    elif kind in BYTE_LENGTH:
+        reader.take(1)
+        info_end = reader.pos
+        size = reader.unpack("<B")
+        value = decode_fixed(kind, reader.take(size)) if size else None
+    elif kind in (0x6A, 0x6C):
+        reader.take(3)
+        info_end = reader.pos
+        size = reader.unpack("<B")
+        scale = reader.data[info_end - 1]
+        value = None
+        if size:
+            data = reader.take(size)
+            number = int.from_bytes(data[1:], "little") * (1 if data[0] else -1)
+            value = number / 10 ** scale if scale else number
+    elif kind == 0x28 or kind in SCALED:
+        if kind in SCALED:
+            reader.take(1)
+        info_end = reader.pos
+        size = reader.unpack("<B")
+        value = bytes(reader.take(size)) if size else None
+    elif kind in SHORT_TEXT or kind in SHORT_BINARY:
+        width = reader.unpack("<H")
+        if kind in SHORT_TEXT:
+            reader.take(5)
+        info_end = reader.pos
+        if width == 0xFFFF:
+            data = read_plp(reader)
+        else:
+            size = reader.unpack("<H")
+            data = None if size == 0xFFFF else reader.take(size)
+        value = None if data is None else (decode_text(kind, data) if kind in SHORT_TEXT else bytes(data))
+    elif kind in (0x23, 0x63, 0x22):
+        reader.take(4)
+        if kind != 0x22:
+            reader.take(5)
+        info_end = reader.pos
+        size = reader.unpack("<i")
+        data = None if size < 0 else reader.take(size)
+        value = None if data is None else (bytes(data) if kind == 0x22 else decode_text(kind, data))
+    else:
+        raise ValueError(f"parameter type 0x{kind:02x} is not supported here")
+    type_info = reader.data[start:info_end]
+    return Param(name, status, type_info, reader.data[info_end:reader.pos], value)
+
+
+def int_value(number):
+    return b"\x04" + struct.pack("<i", number)
+
+
+def return_value(ordinal, param, raw=None):
+    body = (struct.pack("<H", ordinal) + b_varchar(param.name) + b"\x01" + struct.pack("<IH", 0, 0)
+            + param.type_info + (raw if raw is not None else param.raw))
+    return bytes([TOKEN_RETURNVALUE]) + body
+
+
+def declared_names(declaration):
+    return [m.group(1) for m in re.finditer(r"@(\w+)", declaration or "")]
+
+
+def bind(names, values):
+    """The parameters by their names (as SQLite's @name parameters), named or by position."""
+    bound = {}
+    for index, param in enumerate(values):
+        name = param.name.lstrip("@") if param.name else (names[index] if index < len(names) else f"P{index + 1}")
+        bound[name] = param.value
+    return bound
+
+
+PROC_EXECUTESQL, PROC_PREPARE, PROC_EXECUTE, PROC_PREPEXEC, PROC_UNPREPARE = 10, 11, 12, 13, 15
+PROC_CURSOROPEN, PROC_CURSORFETCH, PROC_CURSORCLOSE = 2, 7, 9
+PROC_NAMES = {"sp_executesql": 10, "sp_prepare": 11, "sp_execute": 12, "sp_prepexec": 13,
+              "sp_unprepare": 15, "sp_cursoropen": 2, "sp_cursorfetch": 7, "sp_cursorclose": 9}
+
+
+def single_select(text):
     statements = split_statements(text)
-    if not statements:
-        return done(TOKEN_DONE, DONE_FINAL)
-    out = bytearray()
-    for index, statement in enumerate(statements):
-        more = DONE_MORE if index + 1 < len(statements) else 0
-        try:
-            cursor = db.execute(statement)
-            if cursor.description is not None:
-                rows = cursor.fetchall()
-                out += result_set(cursor.description, rows)
-                out += done(TOKEN_DONE, more | DONE_COUNT, len(rows), CMD_SELECT)
-            else:
-                count = max(cursor.rowcount, 0)
-                out += done(TOKEN_DONE, more | DONE_COUNT, count)
-        except sqlite3.Error as exc:
-            out += message(TOKEN_ERROR, error_number(exc), 1, 16, str(exc))
-            out += done(TOKEN_DONE, more | DONE_ERROR)
-    return bytes(out)
+    return len(statements) == 1 and re.match(r"^\s*(select|with)\b", statements[0], re.IGNORECASE)
+
+
+def run_rpc(session, payload):
+    """One remote procedure call, answered as SQL Server answers it."""
+    reader = Reader(payload, Connection.headers_length(payload))
+    name_length = reader.unpack("<H")
+    if name_length == 0xFFFF:
+        proc = reader.unpack("<H")
+        proc_name = f"#{proc}"
+    else:
+        proc_name = reader.take(name_length * 2).decode("utf-16-le")
+        proc = PROC_NAMES.get(proc_name.lower().split(".")[-1], proc_name)
+    reader.unpack("<H")  # option flags
+    params = []
+    while not reader.at_end() and reader.data[reader.pos] not in (0x80, 0xFF, 0xFE):
+        params.append(read_param(reader))
+
+    def finish(out, failed, outputs=None):
+        out = bytearray(out)
+        out += struct.pack("<Bi", TOKEN_RETURNSTATUS, 1 if failed else 0)
+        for ordinal, param in enumerate(params):
+            if param.output:
+                out += return_value(ordinal, param, (outputs or {}).get(ordinal))
+        out += done(TOKEN_DONEPROC, DONE_ERROR if failed else DONE_FINAL)
+        return bytes(out)
+
+    def execute(text, values):
+        return session.run_statements(text, values, TOKEN_DONEINPROC, always_more=True)
+
+    def text_of(index):
+        return params[index].value if index < len(params) and params[index].value else ""
+
+    if proc == PROC_EXECUTESQL:
+        names = declared_names(text_of(1))
+        return finish(*execute(text_of(0), bind(names, params[2:])))
+    if proc in (PROC_PREPEXEC, PROC_PREPARE):
+        handle = session.next_handle
+        session.next_handle += 1
+        session.prepared[handle] = (text_of(2), declared_names(text_of(1)))
+        if proc == PROC_PREPARE:
+            return finish(b"", False, {0: int_value(handle)})
+        out, failed = execute(text_of(2), bind(session.prepared[handle][1], params[3:]))
+        return finish(out, failed, {0: int_value(handle)})
+    if proc == PROC_EXECUTE:
+        handle = params[0].value if params else None
+        if handle not in session.prepared:
+            return finish(message(TOKEN_ERROR, 8179, 1, 16, f"Could not find prepared statement with handle {handle}.")
+                          + done(TOKEN_DONEINPROC, DONE_MORE | DONE_ERROR), True)
+        text, names = session.prepared[handle]
+        return finish(*execute(text, bind(names, params[1:])))
+    if proc == PROC_UNPREPARE:
+        session.prepared.pop(params[0].value if params else None, None)
+        return finish(b"", False)
+    if proc == PROC_CURSOROPEN:
+        text = text_of(1)
+        values = bind(declared_names(text_of(5)), params[6:]) if len(params) > 5 else {}
+        # No server cursor is kept: a batch or a statement other than a SELECT is run
+        # directly, as SQL Server does, and so is a SELECT.
+        info = message(TOKEN_INFO, 16954, 1, 10, "Executing SQL directly; no cursor.")
+        out, failed = execute(text, values)
+        return finish(info + out, failed, {0: int_value(0)})
+    if proc in (PROC_CURSORFETCH, PROC_CURSORCLOSE):
+        return finish(message(TOKEN_ERROR, 16916, 1, 16, "A cursor with the name or handle given does not exist.")
+                      + done(TOKEN_DONEINPROC, DONE_MORE | DONE_ERROR), True)
+    return (message(TOKEN_ERROR, 2812, 62, 16, f"Could not find stored procedure '{proc_name}'.")
+            + done(TOKEN_DONEPROC, DONE_ERROR))
+
+
+# ---------------------------------------------------------------- transactions
+
+TM_BEGIN_XACT, TM_COMMIT_XACT, TM_ROLLBACK_XACT = 5, 7, 8
+
+
+def run_transaction_request(session, payload):
+    """A transaction-manager request: begin, commit or roll back on the SQLite connection."""
+    reader = Reader(payload, Connection.headers_length(payload))
+    request = reader.unpack("<H")
+    db = session.db
+    try:
+        if request == TM_BEGIN_XACT:
+            if not db.in_transaction:
+                db.execute("BEGIN")
+            session.descriptor = struct.pack("<Q", session.next_handle + 0x1000)
+            session.next_handle += 1
+            return env_change(8, b"\x08" + session.descriptor, b"\x00") + done(TOKEN_DONE, DONE_FINAL)
+        if request in (TM_COMMIT_XACT, TM_ROLLBACK_XACT):
+            if db.in_transaction:
+                db.execute("COMMIT" if request == TM_COMMIT_XACT else "ROLLBACK")
+            old = getattr(session, "descriptor", bytes(8))
+            kind = 9 if request == TM_COMMIT_XACT else 10
+            return env_change(kind, b"\x00", b"\x08" + old) + done(TOKEN_DONE, DONE_FINAL)
+    except sqlite3.Error as exc:
+        return message(TOKEN_ERROR, 3902, 1, 16, str(exc)) + done(TOKEN_DONE, DONE_ERROR)
+    return (message(TOKEN_ERROR, 102, 1, 16, f"Transaction request {request} is not supported here.")
+            + done(TOKEN_DONE, DONE_ERROR))
 
 
 # ---------------------------------------------------------------- connection
@@ -290,6 +606,7 @@ class Connection:
             self.packet_size = packet_size
         self.db = sqlite3.connect(self.options.database, isolation_level=None,
                                   check_same_thread=False, timeout=10)
+        self.session = Session(self.db)
         ack_body = (b"\x01" + TDS_74 + b_varchar("Microsoft SQL Server") + SERVER_VERSION)
         reply = (env_text(1, database, "master")
                  + message(TOKEN_INFO, 5701, 2, 0, f"Changed database context to '{database}'.")
@@ -302,12 +619,15 @@ class Connection:
         return True
 
     @staticmethod
-    def batch_text(payload):
-        # TDS 7.2 and later put ALL_HEADERS (its own total length first) before the text.
+    def headers_length(payload):
+        # TDS 7.2 and later put ALL_HEADERS (its own total length first, then the
+        # transaction descriptor and the request count) before the request itself.
         skip = struct.unpack_from("<I", payload, 0)[0] if len(payload) >= 4 else 0
-        if skip < 4 or skip > len(payload):
-            skip = 0
-        return payload[skip:].decode("utf-16-le", errors="replace")
+        return skip if 4 <= skip <= len(payload) else 0
+
+    @classmethod
+    def batch_text(cls, payload):
+        return payload[cls.headers_length(payload):].decode("utf-16-le", errors="replace")
 
     def serve(self):
         kind, payload = self.read_message()
@@ -318,14 +638,22 @@ class Connection:
             return
         while True:
             kind, payload = self.read_message()
+            if self.options.trace:
+                print(f"request {kind}: {payload[:160]!r}", file=sys.stderr, flush=True)
             if kind == PKT_SQL_BATCH:
-                self.send(run_batch(self.db, self.batch_text(payload)))
+                self.send(run_batch(self.session, self.batch_text(payload)))
             elif kind == PKT_ATTENTION:
                 # Replies are complete before the next request is read: just acknowledge.
                 self.send(done(TOKEN_DONE, DONE_ATTN))
             elif kind == PKT_RPC:
-                self.send(message(TOKEN_ERROR, 2812, 62, 16, "Remote procedure calls are not supported here.")
-                          + done(TOKEN_DONEPROC, DONE_ERROR))
+                try:
+                    reply = run_rpc(self.session, payload)
+                except (ValueError, struct.error, IndexError) as exc:
+                    reply = (message(TOKEN_ERROR, 8009, 1, 16, f"The remote procedure call is malformed: {exc}")
+                             + done(TOKEN_DONEPROC, DONE_ERROR))
+                self.send(reply)
+            elif kind == PKT_TRANSACTION:
+                self.send(run_transaction_request(self.session, payload))
             else:
                 self.send(message(TOKEN_ERROR, 102, 1, 16, f"Request type {kind} is not supported here.")
                           + done(TOKEN_DONE, DONE_ERROR))
@@ -363,6 +691,7 @@ def main():
     parser.add_argument("--time-limit", type=float, default=60.0)
     parser.add_argument("--parent", type=int, default=os.getppid(),
                         help="end when this process has ended (default: the starting one)")
+    parser.add_argument("--trace", action="store_true", help="print each request to stderr")
     parser.add_argument("--user", default="sa")
     parser.add_argument("--password", default="pw")
     options = parser.parse_args()
