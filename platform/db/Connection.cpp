@@ -99,6 +99,17 @@ QString sqlStateOfOdbcText(const QString &text)
     return QString();
 }
 
+// A query read once from first to last row. Over ODBC any other query asks the driver
+// for a scrollable server cursor, which SQL Server does not open for a batch or for a
+// statement that is not a single SELECT: it runs it directly (message 16954), and the
+// driver then fails to read the result.
+QSqlQuery forwardOnlyQuery(const QSqlDatabase &database)
+{
+    QSqlQuery query(database);
+    query.setForwardOnly(true);
+    return query;
+}
+
 DbError errorFrom(const QSqlError &error)
 {
     bool ok = false;
@@ -399,8 +410,7 @@ void Connection::runQuery(const QString &statement, Recordset &into, Reading rea
         readSqlite(handle, statement, into, readRows);
         return;
     }
-    QSqlQuery query(database());
-    query.setForwardOnly(true);
+    QSqlQuery query = forwardOnlyQuery(database());
     if (!query.exec(statement))
         throw errorFrom(query.lastError());
     // A batch whose first statements write and whose last reads: skip to the result.
@@ -565,7 +575,7 @@ void Connection::runStatements(const QStringList &statements)
 {
     for (const QString &statement : statements) {
         countStatement(statement);
-        QSqlQuery query(database());
+        QSqlQuery query = forwardOnlyQuery(database());
         if (!query.exec(statement))
             throw errorFrom(query.lastError());
     }
@@ -589,7 +599,7 @@ void Connection::execute(const QString &sql)
 void Connection::executeNative(const QString &sql)
 {
     requireOpen();
-    QSqlQuery query(database());
+    QSqlQuery query = forwardOnlyQuery(database());
     if (!query.exec(sql))
         throw errorFrom(query.lastError());
 }
@@ -621,7 +631,7 @@ void Connection::beginExclusive(const QString &resource)
     begin();
     const int waitMs = m_busyTimeoutMs > 0 ? m_busyTimeoutMs : 15000;
     const QString name = sqlValue(resource.left(255));
-    QSqlQuery query(database());
+    QSqlQuery query = forwardOnlyQuery(database());
     const bool sent = query.exec(QStringLiteral("SET NOCOUNT ON; DECLARE @result int; "
                                                 "EXEC @result = sp_getapplock @Resource = N'%1', @LockMode = 'Exclusive', "
                                                 "@LockOwner = 'Transaction', @LockTimeout = %2; SELECT @result AS result")
@@ -739,7 +749,7 @@ QVariant Connection::insertRow(const QString &table, const QStringList &columns,
     if (m_dialect == Dialect::SqlServer)
         sql = QStringLiteral("SET NOCOUNT ON; ") + sql + QStringLiteral("; SELECT CAST(SCOPE_IDENTITY() AS bigint) AS ID");
 
-    QSqlQuery query(database());
+    QSqlQuery query = forwardOnlyQuery(database());
     if (!query.prepare(sql))
         throw errorFrom(query.lastError());
     for (const QVariant &v : values)
@@ -766,7 +776,7 @@ void Connection::updateRow(const QString &table, const QVariant &id, const QStri
     const QString logged = QStringLiteral("UPDATE %1 SET %2 WHERE ID = %3").arg(table, rendered.join(QStringLiteral(", ")), renderForLog(id));
     logStatement(logged);
     countStatement(logged);
-    QSqlQuery query(database());
+    QSqlQuery query = forwardOnlyQuery(database());
     if (!query.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE ID = ?").arg(table, assignments.join(QStringLiteral(", ")))))
         throw errorFrom(query.lastError());
     for (const QVariant &v : values)

@@ -68,7 +68,7 @@ private slots:
         m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_server.start(Python, {script, databaseFile(), QStringLiteral("--port-file"), portFile,
                                 QStringLiteral("--parent"), QString::number(QCoreApplication::applicationPid()),
-                                QStringLiteral("--time-limit"), QStringLiteral("120"), QStringLiteral("--trace")});
+                                QStringLiteral("--time-limit"), QStringLiteral("120")});
         QVERIFY2(m_server.waitForStarted(5000), qPrintable(m_server.errorString()));
         QDeadlineTimer deadline(10000);
         // Waiting for its end also notices a server that stopped at once.
@@ -104,6 +104,30 @@ private slots:
             rows = connection->open(QStringLiteral("SELECT amount FROM books WHERE ID = 1"));
             QCOMPARE(rows.recordCount(), 1);
             QCOMPARE(rows.value(0).toLongLong(), 12346LL);
+
+            // A row added in a transaction reads back the ID the server gave it, and a
+            // change to the row just added reaches it through that ID.
+            connection->begin();
+            db::EditableRecordset added = connection->openEditable(QStringLiteral("SELECT * FROM books WHERE ID = 0"));
+            added.addNew();
+            added.setValue(QStringLiteral("name"), QStringLiteral("票据簿乙"));
+            added.setValue(QStringLiteral("amount"), 7);
+            added.update();
+            QCOMPARE(added.value(QStringLiteral("ID")).toLongLong(), 2LL);
+            added.setValue(QStringLiteral("note"), QStringLiteral("备注"));
+            added.update();
+            connection->commit();
+            rows = connection->open(QStringLiteral("SELECT name, amount, note FROM books WHERE ID = 2"));
+            QCOMPARE(rows.recordCount(), 1);
+            QCOMPARE(rows.text(QStringLiteral("name")), QStringLiteral("票据簿乙"));
+            QCOMPARE(rows.value(QStringLiteral("amount")).toLongLong(), 7LL);
+            QCOMPARE(rows.text(QStringLiteral("note")), QStringLiteral("备注"));
+
+            // What a rolled-back transaction wrote is gone.
+            connection->begin();
+            connection->execute(QStringLiteral("DELETE FROM books WHERE ID = 2"));
+            connection->rollback();
+            QCOMPARE(connection->open(QStringLiteral("SELECT ID FROM books WHERE ID = 2")).recordCount(), 1);
         } catch (const DbError &error) {
             QFAIL(qPrintable(error.description()));
         }

@@ -219,6 +219,10 @@ class Session:
         self.last_count = 0
         self.prepared = {}
         self.next_handle = 1
+        # SCOPE_IDENTITY() answers the identity the connection's last INSERT assigned.
+        self.last_identity = None
+        self.descriptor = bytes(8)  # the open transaction's, zero outside one
+        db.create_function("SCOPE_IDENTITY", 0, lambda: self.last_identity)
 
     def global_variable(self, name):
         values = {"spid": 51, "version": "Microsoft SQL Server 2022 (TDS test server)",
@@ -245,6 +249,8 @@ class Session:
             self.last_count = len(rows)
             return cursor.description, rows
         self.last_count = max(cursor.rowcount, 0)
+        if re.match(r"^\s*insert\b", statement, re.IGNORECASE) and cursor.rowcount > 0:
+            self.last_identity = cursor.lastrowid
         return None, (cursor.rowcount if cursor.rowcount >= 0 else -1)
 
     def run_statements(self, text, params=None, token=TOKEN_DONE, always_more=False):
@@ -511,6 +517,14 @@ def run_rpc(session, payload):
 TM_BEGIN_XACT, TM_COMMIT_XACT, TM_ROLLBACK_XACT = 5, 7, 8
 
 
+def begin_transaction(session):
+    if not session.db.in_transaction:
+        session.db.execute("BEGIN")
+    session.descriptor = struct.pack("<Q", session.next_handle + 0x1000)
+    session.next_handle += 1
+    return env_change(8, b"\x08" + session.descriptor, b"\x00")
+
+
 def run_transaction_request(session, payload):
     """A transaction-manager request: begin, commit or roll back on the SQLite connection."""
     reader = Reader(payload, Connection.headers_length(payload))
@@ -518,17 +532,18 @@ def run_transaction_request(session, payload):
     db = session.db
     try:
         if request == TM_BEGIN_XACT:
-            if not db.in_transaction:
-                db.execute("BEGIN")
-            session.descriptor = struct.pack("<Q", session.next_handle + 0x1000)
-            session.next_handle += 1
-            return env_change(8, b"\x08" + session.descriptor, b"\x00") + done(TOKEN_DONE, DONE_FINAL)
+            return begin_transaction(session) + done(TOKEN_DONE, DONE_FINAL)
         if request in (TM_COMMIT_XACT, TM_ROLLBACK_XACT):
+            reader.take(reader.unpack("<B") * 2)  # transaction name
+            flags = reader.unpack("<B") if not reader.at_end() else 0
             if db.in_transaction:
                 db.execute("COMMIT" if request == TM_COMMIT_XACT else "ROLLBACK")
-            old = getattr(session, "descriptor", bytes(8))
             kind = 9 if request == TM_COMMIT_XACT else 10
-            return env_change(kind, b"\x00", b"\x08" + old) + done(TOKEN_DONE, DONE_FINAL)
+            out = env_change(kind, b"\x00", b"\x08" + session.descriptor)
+            session.descriptor = bytes(8)
+            if flags & 0x01:  # fBeginXact: a new transaction follows at once
+                out += begin_transaction(session)
+            return out + done(TOKEN_DONE, DONE_FINAL)
     except sqlite3.Error as exc:
         return message(TOKEN_ERROR, 3902, 1, 16, str(exc)) + done(TOKEN_DONE, DONE_ERROR)
     return (message(TOKEN_ERROR, 102, 1, 16, f"Transaction request {request} is not supported here.")
