@@ -59,7 +59,7 @@ private slots:
 
         {
             auto sqlite = db::Connection::createSqlite(databaseFile());
-            sqlite->executeNative(QStringLiteral("CREATE TABLE books (ID integer PRIMARY KEY, name text, amount integer, note text)"));
+            sqlite->executeNative(QStringLiteral("CREATE TABLE books (ID integer PRIMARY KEY, name text, amount integer, note text, settled bit)"));
             sqlite->executeNative(QStringLiteral("INSERT INTO books (name, amount, note) VALUES ('%1', 12345, NULL)").arg(BookName));
         }
 
@@ -115,13 +115,15 @@ private slots:
             added.update();
             QCOMPARE(added.value(QStringLiteral("ID")).toLongLong(), 2LL);
             added.setValue(QStringLiteral("note"), QStringLiteral("备注"));
+            added.setValue(QStringLiteral("settled"), true);
             added.update();
             connection->commit();
-            rows = connection->open(QStringLiteral("SELECT name, amount, note FROM books WHERE ID = 2"));
+            rows = connection->open(QStringLiteral("SELECT name, amount, note, settled FROM books WHERE ID = 2"));
             QCOMPARE(rows.recordCount(), 1);
             QCOMPARE(rows.text(QStringLiteral("name")), QStringLiteral("票据簿乙"));
             QCOMPARE(rows.value(QStringLiteral("amount")).toLongLong(), 7LL);
             QCOMPARE(rows.text(QStringLiteral("note")), QStringLiteral("备注"));
+            QCOMPARE(rows.value(QStringLiteral("settled")).toInt(), 1);
 
             // What a rolled-back transaction wrote is gone.
             connection->begin();

@@ -471,7 +471,12 @@ def run_rpc(session, payload):
         return bytes(out)
 
     def execute(text, values):
-        return session.run_statements(text, values, TOKEN_DONEINPROC, always_more=True)
+        # A SET inside a procedure's statements lasts until the procedure ends.
+        nocount = session.nocount
+        try:
+            return session.run_statements(text, values, TOKEN_DONEINPROC, always_more=True)
+        finally:
+            session.nocount = nocount
 
     def text_of(index):
         return params[index].value if index < len(params) and params[index].value else ""
