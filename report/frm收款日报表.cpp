@@ -145,19 +145,21 @@ void frm收款日报表::buildControls()
     }
 }
 
-// How much wider than drawn the filter panel is, so that both date fields show the
-// widest date ("2026/12/10") whole in the desktop's font: the design's 1305 and 1365
-// twips cut its last digit.
-int frm收款日报表::datePickerWidth()
+// The width of a date field that shows the widest date ("2026/12/10") whole in the
+// desktop's font: the design's 1305 and 1365 twips cut its last digit.
+int frm收款日报表::datePickerWidth(const DatePicker *picker)
 {
-    DatePicker probe;
-    probe.setValue(QDate(2026, 12, 28));
-    return std::max(1365, Twips::fromPixels(probe.sizeHint().width()) + 15);
+    return std::max(1365, Twips::fromPixels(picker->sizeHint().width()) + 15);
 }
 
 void frm收款日报表::buildFilterPanel()
 {
-    const int pickerWidth = datePickerWidth();
+    // The panel is as much wider than drawn as the two date fields need.
+    DTPicker1 = new DatePicker;
+    DTPicker1->setObjectName(QStringLiteral("DTPicker1"));
+    DTPicker2 = new DatePicker;
+    DTPicker2->setObjectName(QStringLiteral("DTPicker2"));
+    const int pickerWidth = datePickerWidth(DTPicker1);
     const int grow = std::max(0, 150 + pickerWidth + 255 + pickerWidth + 30 - 3105);
     Frame1 = new QGroupBox(QStringLiteral("选择管理处"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
@@ -177,12 +179,10 @@ void frm收款日报表::buildFilterPanel()
     Picture1->setObjectName(QStringLiteral("Picture1"));
     Twips::place(Picture1, 30, 6270, 3105 + grow, 2625);
     Label2 = label(Picture1, QStringLiteral("Label2"), QStringLiteral("作废日期"), 90, 60, 795, 195);
-    DTPicker1 = new DatePicker(Picture1);
-    DTPicker1->setObjectName(QStringLiteral("DTPicker1"));
+    DTPicker1->setParent(Picture1);
     Twips::place(DTPicker1, 150, 330, pickerWidth, 315);
     Label3 = label(Picture1, QStringLiteral("Label3"), QStringLiteral("至"), 150 + pickerWidth + 30, 390, 225, 255);
-    DTPicker2 = new DatePicker(Picture1);
-    DTPicker2->setObjectName(QStringLiteral("DTPicker2"));
+    DTPicker2->setParent(Picture1);
     Twips::place(DTPicker2, 150 + pickerWidth + 255, 330, pickerWidth, 315);
     Label4 = label(Picture1, QStringLiteral("Label4"), QStringLiteral("收款方式"), 90, 780, 735, 195);
     Combo2 = comboBox(Picture1, QStringLiteral("Combo2"), 90, 1050, 1365);

@@ -70,7 +70,7 @@ protected:
 private:
     void buildControls();
     void buildFilterPanel();
-    static int datePickerWidth();
+    static int datePickerWidth(const DatePicker *picker);
     void loadOffices();
     void loadChargeItems();
     void loadPaymentMethods();

@@ -1,11 +1,12 @@
 #include "shell/Program.h"
 
+#include "platform/sheet/FileAccess.h"
+
 #include <QApplication>
 #include <QCursor>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QTemporaryFile>
 #include <QLibraryInfo>
 #include <QTranslator>
 #include <QVersionNumber>
@@ -88,27 +89,14 @@ void setProgramFolderForTests(const QString &folder)
     folderOverride() = folder;
 }
 
-namespace {
-
-// Whether a file can be created in the folder: tried, not read off its mode bits,
-// which say yes to root on folders where nothing can be written.
-bool canCreateFileIn(const QString &folder)
-{
-    if (folder.isEmpty() || !QFileInfo(folder).isDir())
-        return false;
-    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".tessaline-XXXXXX")));
-    return probe.open();
-}
-
-} // namespace
-
 QString writableProgramFolder()
 {
+    // Judged by the folder's permissions, not by whether root could write there anyway.
     const QString folder = programFolder();
-    if (canCreateFileIn(folder))
+    if (sheet::userMayWrite(folder))
         return folder;
     const QString own = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    if (own.isEmpty() || !QDir().mkpath(own) || !canCreateFileIn(own))
+    if (own.isEmpty() || !QDir().mkpath(own) || !sheet::userMayWrite(own))
         return QString();
     return own;
 }
