@@ -123,7 +123,7 @@ create table 票据 (
     开票人 nvarchar(100),
     收款人 nvarchar(100),
     收款方式 nvarchar(100),
-    作废日期 date,
+    作废日期 datetime,
     作废原因 nvarchar(100),
     作废人 nvarchar(100),
     核销日期 date,
@@ -249,7 +249,7 @@ create table 作废恢复审批单 (
     票据ID int,
     票据编号 nvarchar(100),
     票据入库单编号 nvarchar(100),
-    票据作废日期 date
+    票据作废日期 datetime
 );
 create table 作废恢复审批流程 (
     ID int identity(1,1) primary key,

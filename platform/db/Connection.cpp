@@ -391,6 +391,20 @@ void Connection::countStatement(const QString &text)
     }
 }
 
+namespace {
+
+// The type a column read through ODBC holds. Qt's ODBC driver reads a bit column as a
+// number; the driver's own type (SQL_BIT) marks it as the flag column it is, so that it
+// reads as it does on the embedded database ("True" / "False").
+QMetaType::Type odbcColumnType(const QSqlField &field)
+{
+    if (field.typeID() == SQL_BIT)
+        return QMetaType::Bool;
+    return QMetaType::Type(field.metaType().id());
+}
+
+} // namespace
+
 QStringList Connection::adapt(const QString &sql) const
 {
     // SQL Server gets each statement of a batch as written, one by one: a failure
@@ -423,7 +437,7 @@ void Connection::runQuery(const QString &statement, Recordset &into, Reading rea
         // Some ODBC drivers report a wide column name with a wrong length: a name
         // never holds a NUL, so anything from the first NUL on is not part of it.
         names << record.fieldName(i).section(QChar(0), 0, 0);
-        types.push_back(QMetaType::Type(record.field(i).metaType().id()));
+        types.push_back(odbcColumnType(record.field(i)));
     }
     into.setColumns(names, types);
     if (!readRows) {

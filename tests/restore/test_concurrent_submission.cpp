@@ -19,7 +19,7 @@ constexpr int SubmissionsPerWorker = 250;
 
 int runWorker(const QString &file, const QString &department, qint64 startAt)
 {
-    setDbConnection(db::Connection::openSqlite(file, 30));
+    setDbConnection(openTestConnection(file, 30));
     setClockForTests(QDateTime(QDate(2026, 12, 9), QTime(10, 0)));
     MessageBoxes::startScripting();
     OperatorContext().职能部门编号 = department;
@@ -80,7 +80,7 @@ private slots:
         const QString startAt = QString::number(QDateTime::currentMSecsSinceEpoch() + 2000);
         for (const QString &department : {u"06"_s, u"02"_s}) {
             auto *worker = new QProcess(this);
-            worker->start(QCoreApplication::applicationFilePath(), {u"--worker"_s, database.path(), department, startAt});
+            worker->start(QCoreApplication::applicationFilePath(), {u"--worker"_s, database.connectionTarget(), department, startAt});
             workers << worker;
         }
         int done = 0;

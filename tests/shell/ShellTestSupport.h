@@ -36,6 +36,19 @@ inline void pointSettingsAt(const QString &databaseFile)
     settings.setValue(QStringLiteral("Tessaline/Backend"), QStringLiteral("sqlite"));
 }
 
+// The settings for the TDS test server in front of the test's database.
+inline void pointSettingsAtServer(const TdsTestServer &server)
+{
+    QFile::remove(testSettingsFile());
+    QSettings settings(testSettingsFile(), QSettings::IniFormat);
+    settings.setValue(QStringLiteral("DBConfig/Svr"), server.serverName());
+    settings.setValue(QStringLiteral("DBConfig/UID"), TdsTestServer::user());
+    settings.setValue(QStringLiteral("DBConfig/PWD"), TdsTestServer::password());
+    settings.setValue(QStringLiteral("DBConfig/DBname"), TdsTestServer::databaseName());
+    settings.setValue(QStringLiteral("Tessaline/Backend"), QStringLiteral("sqlserver"));
+    settings.setValue(QStringLiteral("Tessaline/OdbcDriver"), TdsTestServer::driverName());
+}
+
 // Departments, categories, employees and posts for the sign-in paths:
 //   u1 / pw1: one current post (01 总务处 出纳, main)
 //   u2 / pw2: two current posts (main 财务处 会计, part-time 总务处 出纳) and one ended holding
@@ -93,7 +106,10 @@ struct ShellFixture
         resetShell();
         database = std::make_unique<TestDatabase>();
         addOrganisation(*database);
-        pointSettingsAt(database->path());
+        if (database->overTheWire())
+            pointSettingsAtServer(database->server());
+        else
+            pointSettingsAt(database->path());
     }
 
     void finish()

@@ -56,7 +56,7 @@ WorkerReport parseReport(const QString &output)
 // an operator would: pick the type, "新增" when the entry is closed, type, "确定".
 int runWorker(const QString &file)
 {
-    setDbConnection(db::Connection::openSqlite(file, 30));
+    setDbConnection(openTestConnection(file, 30));
     setClockForTests(SomeDay);
     MessageBoxes::startScripting();
     auto *window = new frm票据入库;
@@ -111,7 +111,7 @@ private slots:
         for (int i = 0; i < 2; ++i) {
             auto *worker = new QProcess(this);
             worker->setProcessChannelMode(QProcess::SeparateChannels);
-            worker->start(QCoreApplication::applicationFilePath(), {u"--worker"_s, database.path()});
+            worker->start(QCoreApplication::applicationFilePath(), {u"--worker"_s, database.connectionTarget()});
             workers << worker;
         }
         QList<WorkerReport> reports;

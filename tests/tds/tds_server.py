@@ -11,11 +11,13 @@ the process that started it (or --parent) has ended. Encryption is not offered.
 
 import argparse
 import datetime
+import decimal
 import os
 import re
 import socket
 import sqlite3
 import struct
+import subprocess
 import sys
 import threading
 import time
@@ -99,61 +101,184 @@ def env_text(kind, new, old):
 
 # ---------------------------------------------------------------- result sets
 
-class Column:
-    """One result column, typed from the values it holds."""
+TYPE_BITN = 0x68
+TYPE_DECIMALN = 0x6A
+TYPE_MONEYN = 0x6E
+TYPE_DATETIMN = 0x6F
+TYPE_DATEN = 0x28
+TYPE_BIGVARCHAR = 0xA7
+TYPE_BIGCHAR = 0xAF
+TYPE_NCHAR = 0xEF
+TOKEN_NBCROW = 0xD2
+DATE_ORIGIN = datetime.date(1, 1, 1)
+DATETIME_ORIGIN = datetime.datetime(1900, 1, 1)
+CODE_PAGE = "gbk"  # Chinese_PRC's
 
-    def __init__(self, name, values):
+
+def parse_moment(value):
+    """A stored date or date and time (ISO text, as the embedded database keeps them)."""
+    text = str(value).strip()
+    for form in ("%Y-%m-%d %H:%M:%S.%f", "%Y-%m-%d %H:%M:%S", "%Y-%m-%d %H:%M", "%Y-%m-%dT%H:%M:%S", "%Y-%m-%d"):
+        try:
+            return datetime.datetime.strptime(text, form)
+        except ValueError:
+            pass
+    raise ValueError(f"not a date: {text!r}")
+
+
+def decimal_size(precision):
+    return 5 if precision <= 9 else 9 if precision <= 19 else 13 if precision <= 28 else 17
+
+
+class Column:
+    """One result column: the SQL Server type its table declares (when it names one and
+    every value fits it), else a type chosen from the values it holds."""
+
+    def __init__(self, name, values, declared=None):
         self.name = name or ""
         present = [v for v in values if v is not None]
+        self.kind = None
+        if declared:
+            try:
+                self.declare(declared, present)
+            except (ValueError, ArithmeticError, TypeError):
+                self.kind = None
+        if self.kind is None:
+            self.from_values(present)
+        self.plp = self.kind in ("text", "binary") and self.width > MAX_SHORT_BYTES
+
+    def declare(self, declared, present):
+        match = re.match(r"^(\w+)\s*(?:\((max|\d+)(?:\s*,\s*(\d+))?\))?", declared)
+        base, size, scale = match.group(1), match.group(2), match.group(3)
+        ints = {"tinyint": 1, "smallint": 2, "int": 4, "bigint": 8}
+        if base in ints:
+            self.kind, self.size = "int", ints[base]
+            for v in present:
+                if isinstance(v, float) and not v.is_integer() or not -2 ** (8 * self.size - 1) <= int(v) < 2 ** (8 * self.size - 1):
+                    raise ValueError("out of range")
+        elif base == "bit":
+            self.kind = "bit"
+            for v in present:
+                int(v)
+        elif base in ("decimal", "numeric", "money"):
+            self.kind = "decimal" if base != "money" else "money"
+            self.precision = int(size) if size else 18
+            self.scale = int(scale) if scale else (4 if base == "money" else 0)
+            for v in present:
+                self.decimal_value(v)
+        elif base in ("float", "real"):
+            self.kind, self.size = "float", 8 if base == "float" else 4
+            for v in present:
+                float(v)
+        elif base in ("datetime", "smalldatetime", "date"):
+            self.kind = "date" if base == "date" else "datetime"
+            for v in present:
+                parse_moment(v)
+        elif base in ("nvarchar", "nchar", "varchar", "char"):
+            self.kind = "text"
+            self.fixed = base in ("nchar", "char")
+            self.wide = base.startswith("n")
+            unit = 2 if self.wide else 1
+            self.width = 0x10000 if size == "max" else int(size or 1) * unit
+            for v in present:
+                self.width = max(self.width, len(self.encode_variable(v)))
+        else:
+            raise ValueError("undeclared")
+
+    def from_values(self, present):
+        self.fixed, self.wide = False, True
         if any(isinstance(v, str) for v in present):
             self.kind = "text"
         elif any(isinstance(v, (bytes, memoryview)) for v in present):
             self.kind = "binary"
         elif any(isinstance(v, float) for v in present):
-            self.kind = "float"
+            self.kind, self.size = "float", 8
         elif present:
             wide = any(not -2**31 <= v < 2**31 for v in present)
-            self.kind = "bigint" if wide else "int"
+            self.kind, self.size = "int", 8 if wide else 4
         else:
             self.kind = "text"
         self.width = 510  # nvarchar(255), as a declared column would be, or wider for longer values
         if self.kind in ("text", "binary"):
             for v in present:
                 self.width = max(self.width, len(self.encode_variable(v)))
-        # Values longer than a short NVARCHAR go as nvarchar(max) / varbinary(max).
-        self.plp = self.width > MAX_SHORT_BYTES
+
+    def decimal_value(self, value):
+        number = decimal.Decimal(str(value)).quantize(decimal.Decimal(1).scaleb(-self.scale),
+                                                      rounding=decimal.ROUND_HALF_UP)
+        if self.kind == "decimal" and len(str(abs(number.scaleb(self.scale)).to_integral_value())) > self.precision:
+            raise ValueError("too many digits")
+        return number
 
     def encode_variable(self, value):
         if self.kind == "binary":
             return bytes(value) if isinstance(value, (bytes, memoryview)) else str(value).encode()
+        if not self.wide:
+            return str(value).encode(CODE_PAGE)
         return ucs2(str(value))
 
     def metadata(self):
         head = struct.pack("<IH", 0, 0x0001)  # user type, flags: nullable
         if self.kind == "int":
-            info = bytes([TYPE_INTN, 4])
-        elif self.kind == "bigint":
-            info = bytes([TYPE_INTN, 8])
+            info = bytes([TYPE_INTN, self.size])
+        elif self.kind == "bit":
+            info = bytes([TYPE_BITN, 1])
+        elif self.kind == "decimal":
+            info = bytes([TYPE_DECIMALN, decimal_size(self.precision), self.precision, self.scale])
+        elif self.kind == "money":
+            info = bytes([TYPE_MONEYN, 8])
         elif self.kind == "float":
-            info = bytes([TYPE_FLTN, 8])
+            info = bytes([TYPE_FLTN, self.size])
+        elif self.kind == "datetime":
+            info = bytes([TYPE_DATETIMN, 8])
+        elif self.kind == "date":
+            info = bytes([TYPE_DATEN])
         elif self.kind == "binary":
             width = PLP_UNKNOWN if self.plp else self.width
             info = struct.pack("<BH", TYPE_BIGVARBINARY, width)
         else:
             width = PLP_UNKNOWN if self.plp else self.width
-            info = struct.pack("<BH", TYPE_NVARCHAR, width) + COLLATION_CHINESE_PRC_CI_AS
+            kind = ((TYPE_NCHAR if self.fixed else TYPE_NVARCHAR) if self.wide
+                    else (TYPE_BIGCHAR if self.fixed else TYPE_BIGVARCHAR))
+            info = struct.pack("<BH", kind, width) + COLLATION_CHINESE_PRC_CI_AS
         return head + info + b_varchar(self.name)
 
     def value(self, value):
-        if self.kind in ("int", "bigint"):
+        """The value as a ROW carries it (None: NULL)."""
+        if self.kind == "int":
             if value is None:
                 return b"\x00"
-            fmt = "<q" if self.kind == "bigint" else "<i"
-            return bytes([struct.calcsize(fmt)]) + struct.pack(fmt, int(value))
+            fmt = {1: "<B", 2: "<h", 4: "<i", 8: "<q"}[self.size]
+            return bytes([self.size]) + struct.pack(fmt, int(value))
+        if self.kind == "bit":
+            return b"\x00" if value is None else b"\x01" + bytes([1 if int(value) else 0])
+        if self.kind == "decimal":
+            if value is None:
+                return b"\x00"
+            number = self.decimal_value(value)
+            size = decimal_size(self.precision)
+            digits = int(abs(number).scaleb(self.scale))
+            return bytes([size, 0 if number < 0 else 1]) + digits.to_bytes(size - 1, "little")
+        if self.kind == "money":
+            if value is None:
+                return b"\x00"
+            units = int(self.decimal_value(value).scaleb(4))
+            return b"\x08" + struct.pack("<iI", units >> 32, units & 0xFFFFFFFF)
         if self.kind == "float":
             if value is None:
                 return b"\x00"
-            return b"\x08" + struct.pack("<d", float(value))
+            return bytes([self.size]) + struct.pack("<d" if self.size == 8 else "<f", float(value))
+        if self.kind == "datetime":
+            if value is None:
+                return b"\x00"
+            span = parse_moment(value) - DATETIME_ORIGIN
+            ticks = round((span.seconds + span.microseconds / 1e6) * 300)
+            return b"\x08" + struct.pack("<iI", span.days, ticks)
+        if self.kind == "date":
+            if value is None:
+                return b"\x00"
+            days = (parse_moment(value).date() - DATE_ORIGIN).days
+            return b"\x03" + days.to_bytes(3, "little")
         if self.plp:
             if value is None:
                 return struct.pack("<Q", PLP_NULL)
@@ -162,19 +287,56 @@ class Column:
         if value is None:
             return b"\xff\xff"
         data = self.encode_variable(value)
+        if self.fixed:
+            data += (b"\x20\x00" if self.wide else b" ") * ((self.width - len(data)) // (2 if self.wide else 1))
         return struct.pack("<H", len(data)) + data
 
 
-def result_set(description, rows):
-    columns = [Column(d[0], [r[i] for r in rows]) for i, d in enumerate(description)]
+def result_set(description, rows, declared_types=None):
+    """COLMETADATA and the rows; a row holding a NULL goes as NBCROW, as SQL Server sends it."""
+    declared_types = declared_types or {}
+    columns = [Column(d[0], [r[i] for r in rows], declared_types.get(d[0]))
+               for i, d in enumerate(description)]
     out = bytearray(struct.pack("<BH", TOKEN_COLMETADATA, len(columns)))
     for column in columns:
         out += column.metadata()
     for row in rows:
-        out.append(TOKEN_ROW)
-        for column, value in zip(columns, row):
-            out += column.value(value)
+        if any(value is None for value in row):
+            out.append(TOKEN_NBCROW)
+            bitmap = bytearray((len(columns) + 7) // 8)
+            for index, value in enumerate(row):
+                if value is None:
+                    bitmap[index // 8] |= 1 << (index % 8)
+            out += bitmap
+            for column, value in zip(columns, row):
+                if value is not None:
+                    out += column.value(value)
+        else:
+            out.append(TOKEN_ROW)
+            for column, value in zip(columns, row):
+                out += column.value(value)
     return bytes(out)
+
+
+def declared_types(schema_file):
+    """Column name -> SQL Server type, from the schema's CREATE TABLE statements. A name
+    declared with different types in different tables keeps the widest text type, or
+    none when the types differ in kind."""
+    types = {}
+    if not schema_file:
+        return types
+    with open(schema_file, encoding="utf-8") as f:
+        for line in f:
+            column = re.match(r"^\s+\[?([^\s\]]+)\]?\s+(\w+(?:\s*\([^)]*\))?)", line)
+            if not column or column.group(1).lower() in ("primary", "constraint", "foreign", "unique"):
+                continue
+            name, kind = column.group(1), re.sub(r"\s+", "", column.group(2).lower())
+            known = types.get(name, kind)
+            if known != kind:
+                wide = [t for t in (known, kind) if re.match(r"^n?varchar\(\d+\)$", t or "")]
+                kind = max(wide, key=lambda t: int(re.search(r"\d+", t).group())) if len(wide) == 2 else None
+            types[name] = kind
+    return {name: kind for name, kind in types.items() if kind}
 
 
 def split_statements(text):
@@ -210,29 +372,140 @@ TYPE_INFO_QUERY = re.compile(r"^\s*(exec(ute)?\s+)?sp_datatype_info\w*\b", re.IG
 GLOBAL_VARIABLE = re.compile(r"^\s*select\s+@@(\w+)\s*;?\s*$", re.IGNORECASE)
 
 
-class Session:
-    """What one connection's statements share: the SQLite connection and SQL Server's counters."""
+DECLARE_STATEMENT = re.compile(r"^\s*declare\s+@(\w+)\s+\w+(?:\s*\([^)]*\))?\s*(?:=\s*(.+?))?\s*;?\s*$",
+                               re.IGNORECASE | re.DOTALL)
+APPLOCK_STATEMENT = re.compile(r"^\s*exec(?:ute)?\s+(?:@(\w+)\s*=\s*)?(?:dbo\.)?sp_getapplock\b(.*)$",
+                               re.IGNORECASE | re.DOTALL)
+NAMED_ARGUMENT = re.compile(r"@(\w+)\s*=\s*(N?'(?:[^']|'')*'|-?\d+)", re.IGNORECASE)
+SELECT_VARIABLE = re.compile(r"^\s*select\s+@(\w+)(?:\s+(?:as\s+)?(\w+))?\s*;?\s*$", re.IGNORECASE)
+SERVER_VARIABLES = {"rowcount": "tds_rowcount()", "trancount": "tds_trancount()",
+                    "identity": "scope_identity()", "error": "0"}
 
-    def __init__(self, db):
+
+def literal(text):
+    """The value of a T-SQL literal: N'...' / '...' text or a whole number."""
+    text = text.strip()
+    if text.upper().startswith("N'"):
+        text = text[1:]
+    if text.startswith("'"):
+        return text[1:-1].replace("''", "'")
+    return int(text)
+
+
+class Adapter:
+    """The program's T-SQL adapter, run as a process of its own: it splits a batch into
+    its statements and turns each into the statements SQLite runs, as the embedded
+    backend does. Answers are kept, since the same statements come again and again."""
+
+    def __init__(self, program):
+        self.process = subprocess.Popen([program], stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+        self.lock = threading.Lock()
+        self.answers = {}
+
+    def ask(self, request, text):
+        key = (request, text)
+        with self.lock:
+            if key not in self.answers:
+                data = text.encode("utf-8")
+                self.process.stdin.write(request + struct.pack(">I", len(data)) + data)
+                self.process.stdin.flush()
+                self.answers[key] = self.read_answer()
+            answer = self.answers[key]
+        if isinstance(answer, str):
+            raise sqlite3.OperationalError(answer)
+        return answer
+
+    def read_answer(self):
+        out = self.process.stdout
+        kind = out.read(1)
+        if kind not in (b"O", b"E"):
+            raise sqlite3.OperationalError("the T-SQL adapter ended")
+        count = struct.unpack(">I", out.read(4))[0]
+        if kind == b"E":
+            return out.read(count).decode("utf-8")
+        return [out.read(struct.unpack(">I", out.read(4))[0]).decode("utf-8") for _ in range(count)]
+
+    def split(self, text):
+        return self.ask(b"S", text)
+
+    def to_sqlite(self, statement):
+        return self.ask(b"A", statement)
+
+
+class AppLocks:
+    """sp_getapplock's exclusive locks, owned by a connection's transaction."""
+
+    def __init__(self):
+        self.changed = threading.Condition()
+        self.owners = {}
+
+    def acquire(self, resource, session, timeout_ms):
+        """0: granted at once; 1: granted after waiting; -1: timed out."""
+        deadline = None if timeout_ms < 0 else time.monotonic() + timeout_ms / 1000
+        waited = False
+        with self.changed:
+            while self.owners.get(resource, session) is not session:
+                remaining = None if deadline is None else deadline - time.monotonic()
+                if remaining is not None and remaining <= 0:
+                    return -1
+                waited = True
+                self.changed.wait(remaining)
+            self.owners[resource] = session
+            return 1 if waited else 0
+
+    def release(self, session):
+        with self.changed:
+            for resource in [r for r, owner in self.owners.items() if owner is session]:
+                del self.owners[resource]
+            self.changed.notify_all()
+
+
+APP_LOCKS = AppLocks()
+
+
+class Session:
+    """What one connection's statements share: the SQLite connection, SQL Server's
+    counters, the batch's variables and the application locks it holds."""
+
+    def __init__(self, db, adapter=None, types=None):
         self.db = db
+        self.adapter = adapter
+        self.types = types or {}
         self.nocount = False
         self.last_count = 0
         self.prepared = {}
         self.next_handle = 1
+        self.variables = {}
         # SCOPE_IDENTITY() answers the identity the connection's last INSERT assigned.
         self.last_identity = None
         self.descriptor = bytes(8)  # the open transaction's, zero outside one
         db.create_function("SCOPE_IDENTITY", 0, lambda: self.last_identity)
+        db.create_function("tds_rowcount", 0, lambda: self.last_count)
+        db.create_function("tds_trancount", 0, lambda: 1 if self.db.in_transaction else 0)
 
     def global_variable(self, name):
         values = {"spid": 51, "version": "Microsoft SQL Server 2022 (TDS test server)",
                   "rowcount": self.last_count, "trancount": 1 if self.db.in_transaction else 0,
                   "servername": SERVER_NAME, "language": "us_english", "textsize": 2147483647,
-                  "max_precision": 38, "options": 0, "error": 0}
+                  "max_precision": 38, "options": 0, "error": 0, "identity": self.last_identity}
         return values.get(name.lower())
 
-    def run(self, statement, params):
-        """Runs one statement: (description, rows) for a result, (None, count) otherwise."""
+    def end_transaction(self, commit):
+        try:
+            if self.db.in_transaction:
+                self.db.execute("COMMIT" if commit else "ROLLBACK")
+        finally:
+            APP_LOCKS.release(self)
+
+    def get_applock(self, arguments):
+        named = {m.group(1).lower(): literal(m.group(2)) for m in NAMED_ARGUMENT.finditer(arguments)}
+        if str(named.get("lockowner", "Transaction")).lower() == "transaction" and not self.db.in_transaction:
+            raise sqlite3.OperationalError("You attempted to acquire a transactional application lock "
+                                           "without an active transaction.")
+        return APP_LOCKS.acquire(str(named.get("resource", "")), self, int(named.get("locktimeout", -1)))
+
+    def run_special(self, statement):
+        """The statements SQL Server answers itself rather than from tables; None for others."""
         if TYPE_INFO_QUERY.match(statement):
             return (("TYPE_NAME",), ("DATA_TYPE",), ("PRECISION",)), []
         if SET_STATEMENT.match(statement):
@@ -240,10 +513,45 @@ class Session:
             if len(words) >= 3 and words[1] == "nocount":
                 self.nocount = words[2].startswith("on")
             return None, -1
+        declared = DECLARE_STATEMENT.match(statement)
+        if declared:
+            self.variables[declared.group(1)] = literal(declared.group(2)) if declared.group(2) else None
+            return None, -1
+        applock = APPLOCK_STATEMENT.match(statement)
+        if applock:
+            result = self.get_applock(applock.group(2))
+            if applock.group(1):
+                self.variables[applock.group(1)] = result
+            return None, -1
         variable = GLOBAL_VARIABLE.match(statement)
         if variable:
             return (("",),), [(self.global_variable(variable.group(1)),)]
-        cursor = self.db.execute(statement, params)
+        chosen = SELECT_VARIABLE.match(statement)
+        if chosen and chosen.group(1) in self.variables:
+            return ((chosen.group(2) or "",),), [(self.variables[chosen.group(1)],)]
+        return None
+
+    def sqlite_statements(self, statement):
+        if self.adapter is None:
+            return [statement]
+        for name, function in SERVER_VARIABLES.items():
+            statement = re.sub(r"@@" + name + r"\b", function, statement, flags=re.IGNORECASE)
+        return self.adapter.to_sqlite(statement)
+
+    def run(self, statement, params):
+        """Runs one statement: (description, rows) for a result, (None, count) otherwise."""
+        special = self.run_special(statement)
+        if special is not None:
+            return special
+        values = dict(self.variables)
+        values.update(params)
+        answer = (None, -1)
+        for sqlite_statement in self.sqlite_statements(statement):
+            answer = self.run_sqlite(sqlite_statement, values)
+        return answer
+
+    def run_sqlite(self, statement, values):
+        cursor = self.db.execute(statement, values)
         if cursor.description is not None:
             rows = cursor.fetchall()
             self.last_count = len(rows)
@@ -253,9 +561,17 @@ class Session:
             self.last_identity = cursor.lastrowid
         return None, (cursor.rowcount if cursor.rowcount >= 0 else -1)
 
+    def split(self, text):
+        return self.adapter.split(text) if self.adapter is not None else split_statements(text)
+
     def run_statements(self, text, params=None, token=TOKEN_DONE, always_more=False):
-        """A batch's statements in turn, as SQL Server answers them: (tokens, failed)."""
-        statements = split_statements(text)
+        """A batch's statements in turn, as SQL Server answers them: (tokens, failed).
+        The batch's variables last until it ends."""
+        self.variables = {}
+        try:
+            statements = self.split(text)
+        except sqlite3.Error as exc:
+            return message(TOKEN_ERROR, 102, 1, 15, str(exc)) + done(token, DONE_ERROR), True
         if not statements:
             return (done(token, DONE_MORE if always_more else DONE_FINAL), False)
         out, failed = bytearray(), False
@@ -264,7 +580,7 @@ class Session:
             try:
                 description, rows = self.run(statement, params or {})
                 if description is not None:
-                    out += result_set(description, rows)
+                    out += result_set(description, rows, self.types)
                     out += done(token, more | DONE_COUNT, len(rows), CMD_SELECT)
                 elif rows < 0 or self.nocount:
                     out += done(token, more)
@@ -274,6 +590,7 @@ class Session:
                 failed = True
                 out += message(TOKEN_ERROR, error_number(exc), 1, 16, str(exc))
                 out += done(token, more | DONE_ERROR)
+        self.variables = {}
         return bytes(out), failed
 
 
@@ -341,8 +658,32 @@ def decode_fixed(kind, data):
         else:
             days, minutes = struct.unpack("<HH", data)
             moment = datetime.datetime(1900, 1, 1) + datetime.timedelta(days=days, minutes=minutes)
-        return moment.isoformat(" ", timespec="milliseconds").rstrip("0").rstrip(".")
+        return stored_moment(moment)
     return bytes(data)
+
+
+def stored_moment(moment):
+    """A date and time as the embedded database keeps it: the date alone at midnight,
+    so that it compares with date texts as SQL Server compares the values."""
+    if moment.time() == datetime.time(0):
+        return moment.date().isoformat()
+    return moment.isoformat(" ", timespec="milliseconds").rstrip("0").rstrip(".")
+
+
+def decode_moment(kind, scale, data):
+    """DATE, TIME or DATETIME2 as the ISO text the embedded database keeps."""
+    if kind == 0x28:
+        return (DATE_ORIGIN + datetime.timedelta(days=int.from_bytes(data, "little"))).isoformat()
+    time_size = len(data) - (3 if kind == 0x2A else 0)
+    units = int.from_bytes(data[:time_size], "little")
+    seconds, fraction = divmod(units, 10 ** scale)
+    clock = (datetime.datetime.min + datetime.timedelta(seconds=seconds)).strftime("%H:%M:%S")
+    if fraction:
+        clock += "." + str(fraction).rjust(scale, "0").rstrip("0")
+    if kind == 0x29:
+        return clock
+    day = DATE_ORIGIN + datetime.timedelta(days=int.from_bytes(data[time_size:], "little"))
+    return day.isoformat() if units == 0 else day.isoformat() + " " + clock
 
 
 def read_plp(reader):
@@ -382,11 +723,10 @@ def read_param(reader):
             number = int.from_bytes(data[1:], "little") * (1 if data[0] else -1)
             value = number / 10 ** scale if scale else number
     elif kind == 0x28 or kind in SCALED:
-        if kind in SCALED:
-            reader.take(1)
+        scale = reader.unpack("<B") if kind in SCALED else 0
         info_end = reader.pos
         size = reader.unpack("<B")
-        value = bytes(reader.take(size)) if size else None
+        value = decode_moment(kind, scale, reader.take(size)) if size else None
     elif kind in SHORT_TEXT or kind in SHORT_BINARY:
         width = reader.unpack("<H")
         if kind in SHORT_TEXT:
@@ -541,8 +881,7 @@ def run_transaction_request(session, payload):
         if request in (TM_COMMIT_XACT, TM_ROLLBACK_XACT):
             reader.take(reader.unpack("<B") * 2)  # transaction name
             flags = reader.unpack("<B") if not reader.at_end() else 0
-            if db.in_transaction:
-                db.execute("COMMIT" if request == TM_COMMIT_XACT else "ROLLBACK")
+            session.end_transaction(request == TM_COMMIT_XACT)
             kind = 9 if request == TM_COMMIT_XACT else 10
             out = env_change(kind, b"\x00", b"\x08" + session.descriptor)
             session.descriptor = bytes(8)
@@ -625,8 +964,8 @@ class Connection:
         if 512 <= packet_size <= 32767:
             self.packet_size = packet_size
         self.db = sqlite3.connect(self.options.database, isolation_level=None,
-                                  check_same_thread=False, timeout=10)
-        self.session = Session(self.db)
+                                  check_same_thread=False, timeout=30)
+        self.session = Session(self.db, self.options.adapter_process, self.options.types)
         ack_body = (b"\x01" + TDS_74 + b_varchar("Microsoft SQL Server") + SERVER_VERSION)
         reply = (env_text(1, database, "master")
                  + message(TOKEN_INFO, 5701, 2, 0, f"Changed database context to '{database}'.")
@@ -685,6 +1024,8 @@ class Connection:
             pass
         finally:
             if self.db is not None:
+                # A connection that ends rolls back its open transaction and frees its locks.
+                self.session.end_transaction(False)
                 self.db.close()
             try:
                 self.sock.close()
@@ -714,7 +1055,14 @@ def main():
     parser.add_argument("--trace", action="store_true", help="print each request to stderr")
     parser.add_argument("--user", default="sa")
     parser.add_argument("--password", default="pw")
+    parser.add_argument("--adapter", help="the program's T-SQL adapter tool: statements are adapted for SQLite")
+    parser.add_argument("--schema", help="the SQL Server schema whose column types results carry")
     options = parser.parse_args()
+    options.adapter_process = Adapter(options.adapter) if options.adapter else None
+    options.types = declared_types(options.schema)
+    # Readers never hold up a writer, as under SQL Server's row versioning.
+    with sqlite3.connect(options.database) as db:
+        db.execute("PRAGMA journal_mode=WAL")
 
     listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
     listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
