@@ -741,6 +741,17 @@ QString Connection::renderForLog(const QVariant &value) const
     }
 }
 
+QString Connection::placeholderFor(const QVariant &value, QVariantList &bound) const
+{
+    // Qt's ODBC driver binds text as VARCHAR, which the ODBC driver converts to the code
+    // page of the server's collation: a character outside it would be lost. A Unicode
+    // literal keeps every character.
+    if (m_dialect == Dialect::SqlServer && !value.isNull() && value.typeId() == QMetaType::QString)
+        return QStringLiteral("N'") + value.toString().replace(QLatin1Char('\''), QStringLiteral("''")) + QLatin1Char('\'');
+    bound << bindable(value);
+    return QStringLiteral("?");
+}
+
 QVariant Connection::insertRow(const QString &table, const QStringList &columns, const std::vector<QVariant> &values)
 {
     requireOpen();
@@ -753,8 +764,9 @@ QVariant Connection::insertRow(const QString &table, const QStringList &columns,
     countStatement(logged);
 
     QStringList marks;
-    for (int i = 0; i < columns.size(); ++i)
-        marks << QStringLiteral("?");
+    QVariantList bound;
+    for (const QVariant &v : values)
+        marks << placeholderFor(v, bound);
     QString sql = columns.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table)
                                     : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                           .arg(table, columnList, marks.join(QStringLiteral(", ")));
@@ -766,8 +778,8 @@ QVariant Connection::insertRow(const QString &table, const QStringList &columns,
     QSqlQuery query = forwardOnlyQuery(database());
     if (!query.prepare(sql))
         throw errorFrom(query.lastError());
-    for (const QVariant &v : values)
-        query.addBindValue(bindable(v));
+    for (const QVariant &v : bound)
+        query.addBindValue(v);
     if (!query.exec())
         throw errorFrom(query.lastError());
     if (m_dialect == Dialect::SqlServer) {
@@ -783,8 +795,9 @@ void Connection::updateRow(const QString &table, const QVariant &id, const QStri
 {
     requireOpen();
     QStringList assignments, rendered;
+    QVariantList bound;
     for (int i = 0; i < columns.size(); ++i) {
-        assignments << columns[i] + QStringLiteral(" = ?");
+        assignments << columns[i] + QStringLiteral(" = ") + placeholderFor(values[i], bound);
         rendered << columns[i] + QStringLiteral(" = ") + renderForLog(values[i]);
     }
     const QString logged = QStringLiteral("UPDATE %1 SET %2 WHERE ID = %3").arg(table, rendered.join(QStringLiteral(", ")), renderForLog(id));
@@ -793,8 +806,8 @@ void Connection::updateRow(const QString &table, const QVariant &id, const QStri
     QSqlQuery query = forwardOnlyQuery(database());
     if (!query.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE ID = ?").arg(table, assignments.join(QStringLiteral(", ")))))
         throw errorFrom(query.lastError());
-    for (const QVariant &v : values)
-        query.addBindValue(bindable(v));
+    for (const QVariant &v : bound)
+        query.addBindValue(v);
     query.addBindValue(id);
     if (!query.exec())
         throw errorFrom(query.lastError());

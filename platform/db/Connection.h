@@ -95,6 +95,8 @@ private:
     void updateRow(const QString &table, const QVariant &id, const QStringList &columns,
                    const std::vector<QVariant> &values);
     QVariant bindable(const QVariant &value) const;
+    // "?" with the value appended to `bound`, or the value itself written into the statement.
+    QString placeholderFor(const QVariant &value, QVariantList &bound) const;
     QString renderForLog(const QVariant &value) const;
 
     QString m_name;

@@ -1,12 +1,9 @@
 // The program's own connection through the real ODBC stack (Qt's ODBC driver, unixODBC,
 // FreeTDS) against the TDS test server on loopback, which runs the statements on an
 // SQLite file of the test's own.
+#include "TdsTestServer.h"
 #include "platform/db/Connection.h"
-#include "shell/Connection.h"
 
-#include <QDeadlineTimer>
-#include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -16,8 +13,6 @@ using db::DbError;
 
 namespace {
 
-const QString Python = QStringLiteral("/usr/bin/python3");
-const QString FreeTdsDriver = QStringLiteral("/usr/lib/x86_64-linux-gnu/odbc/libtdsodbc.so");
 const QString BookName = QStringLiteral("票据簿甲");
 
 } // namespace
@@ -27,66 +22,34 @@ class TestOdbcWire : public QObject
     Q_OBJECT
 
     QTemporaryDir m_folder;
-    QProcess m_server;
-    QString m_port;
+    std::unique_ptr<TdsTestServer> m_server;
 
     QString databaseFile() const { return m_folder.filePath(QStringLiteral("books.db")); }
 
-    std::unique_ptr<db::Connection> openOverTheWire()
+    std::unique_ptr<db::Connection> openOverTheWire(int loginTimeoutSeconds = 5)
     {
-        const QString text = ::Connection::odbcConnectionText(QStringLiteral("FreeTDS"), QStringLiteral("sa"),
-                                                            QStringLiteral("pw"), QStringLiteral("tessaline"),
-                                                            QStringLiteral("127.0.0.1,") + m_port);
-        return db::Connection::openOdbc(text, 5);
+        return db::Connection::openOdbc(m_server->connectionText(), loginTimeoutSeconds);
     }
 
 private slots:
     void initTestCase()
     {
-        if (!QFile::exists(Python))
-            QSKIP("python3 is not installed");
-        if (!QFile::exists(FreeTdsDriver))
-            QSKIP("FreeTDS's ODBC driver is not installed");
+        if (!TdsTestServer::missingPart().isEmpty())
+            QSKIP(qPrintable(TdsTestServer::missingPart()));
         QVERIFY(m_folder.isValid());
-
-        // The driver is found by name through an odbcinst.ini of the test's own.
-        QFile odbcinst(m_folder.filePath(QStringLiteral("odbcinst.ini")));
-        QVERIFY(odbcinst.open(QIODevice::WriteOnly));
-        odbcinst.write(QStringLiteral("[FreeTDS]\nDriver = %1\n").arg(FreeTdsDriver).toUtf8());
-        odbcinst.close();
-        qputenv("ODBCSYSINI", m_folder.path().toLocal8Bit());
-        qunsetenv("FREETDSCONF");
-
         {
             auto sqlite = db::Connection::createSqlite(databaseFile());
-            sqlite->executeNative(QStringLiteral("CREATE TABLE books (ID integer PRIMARY KEY, name text, amount integer, note text, settled bit)"));
+            sqlite->executeNative(QStringLiteral("CREATE TABLE books (ID integer PRIMARY KEY, name text, amount integer, note text, 税控 boolean)"));
             sqlite->executeNative(QStringLiteral("INSERT INTO books (name, amount, note) VALUES ('%1', 12345, NULL)").arg(BookName));
         }
-
-        const QString portFile = m_folder.filePath(QStringLiteral("port"));
-        const QString script = qEnvironmentVariable("TESSALINE_SOURCE_DIR") + QStringLiteral("/tests/tds/tds_server.py");
-        m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_server.start(Python, {script, databaseFile(), QStringLiteral("--port-file"), portFile,
-                                QStringLiteral("--parent"), QString::number(QCoreApplication::applicationPid()),
-                                QStringLiteral("--time-limit"), QStringLiteral("120")});
-        QVERIFY2(m_server.waitForStarted(5000), qPrintable(m_server.errorString()));
-        QDeadlineTimer deadline(10000);
-        // Waiting for its end also notices a server that stopped at once.
-        while (!QFile::exists(portFile) && !deadline.hasExpired() && !m_server.waitForFinished(50)) {
-        }
-        QFile port(portFile);
-        QVERIFY2(port.open(QIODevice::ReadOnly), "the TDS test server did not start");
-        m_port = QString::fromLatin1(port.readAll()).trimmed();
-        QVERIFY(!m_port.isEmpty());
-    }
-
-    void cleanupTestCase()
-    {
-        if (m_server.state() != QProcess::NotRunning) {
-            m_server.kill();
-            m_server.waitForFinished(5000);
+        try {
+            m_server = std::make_unique<TdsTestServer>(databaseFile(), m_folder.path());
+        } catch (const DbError &error) {
+            QFAIL(qPrintable(error.description()));
         }
     }
+
+    void cleanupTestCase() { m_server.reset(); }
 
     // A query reads Chinese text, an integer and a NULL; a statement writes, and the
     // write reads back.
@@ -115,21 +78,89 @@ private slots:
             added.update();
             QCOMPARE(added.value(QStringLiteral("ID")).toLongLong(), 2LL);
             added.setValue(QStringLiteral("note"), QStringLiteral("备注"));
-            added.setValue(QStringLiteral("settled"), true);
+            added.setValue(QStringLiteral("税控"), true);
             added.update();
             connection->commit();
-            rows = connection->open(QStringLiteral("SELECT name, amount, note, settled FROM books WHERE ID = 2"));
+            rows = connection->open(QStringLiteral("SELECT name, amount, note, 税控 FROM books WHERE ID = 2"));
             QCOMPARE(rows.recordCount(), 1);
             QCOMPARE(rows.text(QStringLiteral("name")), QStringLiteral("票据簿乙"));
             QCOMPARE(rows.value(QStringLiteral("amount")).toLongLong(), 7LL);
             QCOMPARE(rows.text(QStringLiteral("note")), QStringLiteral("备注"));
-            QCOMPARE(rows.value(QStringLiteral("settled")).toInt(), 1);
+            QCOMPARE(rows.value(QStringLiteral("税控")).toInt(), 1);
 
             // What a rolled-back transaction wrote is gone.
             connection->begin();
             connection->execute(QStringLiteral("DELETE FROM books WHERE ID = 2"));
             connection->rollback();
             QCOMPARE(connection->open(QStringLiteral("SELECT ID FROM books WHERE ID = 2")).recordCount(), 1);
+        } catch (const DbError &error) {
+            QFAIL(qPrintable(error.description()));
+        }
+    }
+
+    // Bound text reaches the server as Unicode: a character outside the code page of the
+    // server's collation (GBK) is kept, as on the embedded database.
+    void textParametersKeepEveryCharacter()
+    {
+        const QString name = QStringLiteral("票据簿𠮷€ü");
+        try {
+            auto connection = openOverTheWire();
+            connection->begin();
+            db::EditableRecordset added = connection->openEditable(QStringLiteral("SELECT * FROM books WHERE ID = 0"));
+            added.addNew();
+            added.setValue(QStringLiteral("name"), name);
+            added.update();
+            const QString id = added.text(QStringLiteral("ID"));
+            connection->commit();
+            auto sqlite = db::Connection::openSqlite(databaseFile());
+            QCOMPARE(sqlite->open(QStringLiteral("SELECT name FROM books WHERE ID = ") + id).text(0), name);
+            QCOMPARE(connection->open(QStringLiteral("SELECT name FROM books WHERE ID = ") + id).text(0), name);
+        } catch (const DbError &error) {
+            QFAIL(qPrintable(error.description()));
+        }
+    }
+
+    // A flag column reads the same through ODBC as on the embedded database.
+    void flagsReadAsOnTheEmbeddedDatabase()
+    {
+        try {
+            auto connection = openOverTheWire();
+            connection->execute(QStringLiteral("UPDATE books SET 税控 = 1 WHERE ID = 1"));
+            auto sqlite = db::Connection::openSqlite(databaseFile());
+            const QString query = QStringLiteral("SELECT 税控 FROM books WHERE ID = 1");
+            QCOMPARE(sqlite->open(query).text(0), QStringLiteral("True"));
+            QCOMPARE(connection->open(query).text(0), QStringLiteral("True"));
+            connection->execute(QStringLiteral("UPDATE books SET 税控 = 0 WHERE ID = 1"));
+            QCOMPARE(connection->open(query).text(0), QStringLiteral("False"));
+        } catch (const DbError &error) {
+            QFAIL(qPrintable(error.description()));
+        }
+    }
+
+    // The exclusive write of one program holds off another until it ends; the other
+    // gives up when it has waited its time.
+    void anExclusiveWriteHoldsOffAnother()
+    {
+        try {
+            auto first = openOverTheWire();
+            auto second = openOverTheWire(1);
+            first->beginExclusive(QStringLiteral("票据入库"));
+            QElapsedTimer waited;
+            waited.start();
+            try {
+                second->beginExclusive(QStringLiteral("票据入库"));
+                QFAIL("the second program wrote while the first held the lock");
+            } catch (const DbError &refusal) {
+                QVERIFY(refusal.description().startsWith(QStringLiteral("其他操作员正在写入同一数据")));
+            }
+            QVERIFY(waited.elapsed() >= 900);
+            QVERIFY(!second->inTransaction());
+            // Another resource is free, and the first one is once the first program commits.
+            second->beginExclusive(QStringLiteral("票据反核销"));
+            second->rollback();
+            first->commit();
+            second->beginExclusive(QStringLiteral("票据入库"));
+            second->commit();
         } catch (const DbError &error) {
             QFAIL(qPrintable(error.description()));
         }
