@@ -1,5 +1,6 @@
 #include "platform/db/Connection.h"
 
+#include "platform/db/OdbcApi.h"
 #include "platform/db/SqlText.h"
 #include "platform/db/TsqlAdapter.h"
 #include "platform/db/Transaction.h"
@@ -13,6 +14,7 @@
 #include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QSqlResult>
 
 #include <sqlite3.h>
 #include <sql.h>
@@ -126,62 +128,6 @@ DbError errorFrom(const QSqlError &error)
     return DbError(ok && native != 0 ? native : DbError::GenericFailure, withMeaning(meaning, description));
 }
 
-// The entry points of the ODBC driver manager the login probe needs. They are looked up
-// at run time in the library Qt's ODBC driver itself loads, so that the program does not
-// link against it; the library is never unloaded.
-struct OdbcApi
-{
-    SQLRETURN(SQL_API *allocHandle)(SQLSMALLINT, SQLHANDLE, SQLHANDLE *) = nullptr;
-    SQLRETURN(SQL_API *freeHandle)(SQLSMALLINT, SQLHANDLE) = nullptr;
-    SQLRETURN(SQL_API *setEnvAttr)(SQLHENV, SQLINTEGER, SQLPOINTER, SQLINTEGER) = nullptr;
-    SQLRETURN(SQL_API *setConnectAttr)(SQLHDBC, SQLINTEGER, SQLPOINTER, SQLINTEGER) = nullptr;
-    SQLRETURN(SQL_API *driverConnect)(SQLHDBC, SQLHWND, SQLWCHAR *, SQLSMALLINT, SQLWCHAR *, SQLSMALLINT,
-                                      SQLSMALLINT *, SQLUSMALLINT) = nullptr;
-    SQLRETURN(SQL_API *disconnect)(SQLHDBC) = nullptr;
-    SQLRETURN(SQL_API *getDiagRec)(SQLSMALLINT, SQLHANDLE, SQLSMALLINT, SQLWCHAR *, SQLINTEGER *, SQLWCHAR *,
-                                   SQLSMALLINT, SQLSMALLINT *) = nullptr;
-
-    bool usable() const
-    {
-        return allocHandle && freeHandle && setEnvAttr && setConnectAttr && driverConnect && disconnect && getDiagRec;
-    }
-};
-
-const OdbcApi &odbcApi()
-{
-    static const OdbcApi api = [] {
-        OdbcApi a;
-#ifdef Q_OS_WIN
-        static QLibrary library(QStringLiteral("odbc32"));
-#else
-        static QLibrary library(QStringLiteral("odbc"), 2);
-#endif
-        if (!library.load())
-            return a;
-        auto resolve = [](auto &entry, const char *name) {
-            entry = reinterpret_cast<std::remove_reference_t<decltype(entry)>>(library.resolve(name));
-        };
-        resolve(a.allocHandle, "SQLAllocHandle");
-        resolve(a.freeHandle, "SQLFreeHandle");
-        resolve(a.setEnvAttr, "SQLSetEnvAttr");
-        resolve(a.setConnectAttr, "SQLSetConnectAttrW");
-        resolve(a.driverConnect, "SQLDriverConnectW");
-        resolve(a.disconnect, "SQLDisconnect");
-        resolve(a.getDiagRec, "SQLGetDiagRecW");
-        return a;
-    }();
-    return api;
-}
-
-static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "the driver manager's wide characters are UTF-16");
-
-struct OdbcDiagnostic
-{
-    std::u16string state;
-    int native = 0;
-    std::u16string text;
-};
-
 // One login tried in a thread of its own. The thread owns everything it touches (its
 // handles, and this record through a shared pointer): when the program stops waiting for
 // it, nothing it uses goes away. A driver that never returns leaves the thread blocked in
@@ -194,31 +140,6 @@ struct LoginProbe
     bool succeeded = false;
     std::vector<OdbcDiagnostic> diagnostics;
 };
-
-std::vector<OdbcDiagnostic> diagnosticsOf(const OdbcApi &api, SQLSMALLINT type, SQLHANDLE handle)
-{
-    std::vector<OdbcDiagnostic> result;
-    for (SQLSMALLINT i = 1; i < 32; ++i) {
-        SQLWCHAR state[6] = {};
-        SQLINTEGER native = 0;
-        std::vector<SQLWCHAR> text(1024);
-        SQLSMALLINT length = 0;
-        SQLRETURN r = api.getDiagRec(type, handle, i, state, &native, text.data(), SQLSMALLINT(text.size()), &length);
-        if (r == SQL_SUCCESS_WITH_INFO && length >= SQLSMALLINT(text.size())) {
-            text.resize(size_t(length) + 1);
-            r = api.getDiagRec(type, handle, i, state, &native, text.data(), SQLSMALLINT(text.size()), &length);
-        }
-        if (!SQL_SUCCEEDED(r))
-            break;
-        OdbcDiagnostic d;
-        d.state.assign(reinterpret_cast<const char16_t *>(state), 5);
-        d.native = int(native);
-        d.text.assign(reinterpret_cast<const char16_t *>(text.data()),
-                      size_t(qBound<SQLSMALLINT>(0, length, SQLSMALLINT(text.size() - 1))));
-        result.push_back(std::move(d));
-    }
-    return result;
-}
 
 void runLoginProbe(const OdbcApi &api, std::u16string connectionText, int timeoutSeconds,
                    std::shared_ptr<LoginProbe> probe)
@@ -403,6 +324,15 @@ QMetaType::Type odbcColumnType(const QSqlField &field)
     return QMetaType::Type(field.metaType().id());
 }
 
+// The ODBC statement under a query of Qt's ODBC driver; null for any other.
+SQLHSTMT odbcStatementOf(const QSqlQuery &query)
+{
+    const QVariant handle = query.result() ? query.result()->handle() : QVariant();
+    if (!handle.isValid() || handle.metaType() != QMetaType::fromType<SQLHANDLE>())
+        return nullptr;
+    return *static_cast<const SQLHANDLE *>(handle.constData());
+}
+
 } // namespace
 
 QStringList Connection::adapt(const QString &sql) const
@@ -433,15 +363,23 @@ void Connection::runQuery(const QString &statement, Recordset &into, Reading rea
     const QSqlRecord record = query.record();
     QStringList names;
     std::vector<QMetaType::Type> types;
+    std::vector<int> sqlTypes;
     for (int i = 0; i < record.count(); ++i) {
         // Some ODBC drivers report a wide column name with a wrong length: a name
         // never holds a NUL, so anything from the first NUL on is not part of it.
         names << record.fieldName(i).section(QChar(0), 0, 0);
         types.push_back(odbcColumnType(record.field(i)));
+        sqlTypes.push_back(record.field(i).typeID());
     }
     into.setColumns(names, types);
     if (!readRows) {
         query.finish();
+        return;
+    }
+    if (const SQLHSTMT statementHandle = odbcStatementOf(query)) {
+        const std::vector<OdbcDiagnostic> failure = readOdbcRows(statementHandle, sqlTypes, types, [&into] { return into.newRow(); });
+        if (!failure.empty())
+            throw errorFromDiagnostics(failure);
         return;
     }
     while (query.next()) {

@@ -137,6 +137,44 @@ private slots:
         }
     }
 
+    // Every kind of column the windows read gives the same text and the same NULLs
+    // through ODBC as on the embedded database.
+    void valuesReadBackAsOnTheEmbeddedDatabase()
+    {
+        try {
+            auto sqlite = db::Connection::openSqlite(databaseFile());
+            sqlite->executeNative(QStringLiteral(
+                "CREATE TABLE readback (ID integer PRIMARY KEY, 金额 numeric(18,2), 税额 numeric(18,2), 提交日期 datetime, "
+                "审核日期 datetime, 离职日期 date, 税控 boolean, 工号 text, 顺序 integer)"));
+            sqlite->executeNative(QStringLiteral(
+                "INSERT INTO readback VALUES (1, 1050.5, 1050, '2026-12-09 10:30:15', '2026-11-20', '2025-06-30', 1, '张三', -3)"));
+            sqlite->executeNative(QStringLiteral(
+                "INSERT INTO readback VALUES (2, -0.01, 99999999.99, NULL, NULL, NULL, 0, NULL, NULL)"));
+            sqlite->executeNative(QStringLiteral("INSERT INTO readback (ID) VALUES (3)"));
+            // Chinese texts longer than a third of their column's declared width (UTF-8 longer
+            // than the width) up to one read in several pieces.
+            for (int n : {33, 34, 100, 5000})
+                sqlite->executeNative(QStringLiteral("INSERT INTO readback (ID, 工号) VALUES (%2, '%1')").arg(QString(n, QChar(0x7968))).arg(1000 + n));
+            auto connection = openOverTheWire();
+            const QString query = QStringLiteral("SELECT * FROM readback ORDER BY ID");
+            db::Recordset local = sqlite->open(query);
+            db::Recordset wire = connection->open(query);
+            QCOMPARE(wire.columnNames(), local.columnNames());
+            for (; !local.eof(); local.moveNext(), wire.moveNext()) {
+                QVERIFY(!wire.eof());
+                for (int c = 0; c < local.columnNames().size(); ++c) {
+                    const QString where = local.columnNames()[c] + QStringLiteral(" of row ") + local.text(0);
+                    QVERIFY2(wire.isNull(c) == local.isNull(c), qPrintable(where));
+                    QVERIFY2(wire.text(c) == local.text(c), qPrintable(where + QStringLiteral(": ") + wire.text(c)
+                                                                        + QStringLiteral(" / ") + local.text(c)));
+                }
+            }
+            QVERIFY(wire.eof());
+        } catch (const DbError &error) {
+            QFAIL(qPrintable(error.description()));
+        }
+    }
+
     // The exclusive write of one program holds off another until it ends; the other
     // gives up when it has waited its time.
     void anExclusiveWriteHoldsOffAnother()
