@@ -354,10 +354,21 @@ def split_statements(text):
 
 
 def error_number(exc):
+    """SQL Server's message number for what SQLite reported."""
     text = str(exc)
-    if "no such table" in text or "no such column" in text:
-        return 208
-    return 102
+    if "no such table" in text:
+        return 208  # invalid object name
+    if "no such column" in text:
+        return 207  # invalid column name
+    if "UNIQUE constraint" in text:
+        return 2627  # violation of a unique key
+    if "NOT NULL constraint" in text:
+        return 515  # cannot insert NULL
+    if "FOREIGN KEY constraint" in text or "CHECK constraint" in text:
+        return 547  # conflict with a constraint
+    if "database is locked" in text:
+        return 1222  # lock request time-out
+    return 102  # incorrect syntax
 
 
 # ---------------------------------------------------------------- statements
