@@ -1,5 +1,7 @@
 #include "platform/Decimal.h"
 
+#include <cstring>
+
 namespace {
 
 constexpr std::int64_t Scale = 1000000; // 10^Decimal::Places
@@ -45,27 +47,42 @@ Decimal Decimal::fromInteger(std::int64_t value)
     return Decimal(Units(value) * Scale);
 }
 
-Decimal Decimal::fromText(const QString &text)
+namespace {
+
+char16_t codeOf(QChar c)
+{
+    return c.unicode();
+}
+
+char16_t codeOf(char c)
+{
+    return char16_t(static_cast<unsigned char>(c));
+}
+
+// The lenient reading of fromText over any sequence of UTF-16 or Latin-1 code units.
+template<typename Units, typename Chars>
+Units parseUnits(const Chars &text, Units maxUnits)
 {
     Units units = 0;
     bool negative = false, seenSign = false, seenDigit = false, inFraction = false, beyond = false;
     std::int64_t fractionScale = Scale;
-    for (QChar c : text) {
-        if (isBlank(c))
+    for (const auto unit : text) {
+        const char16_t c = codeOf(unit);
+        if (isBlank(QChar(c)))
             continue;
-        if (!seenSign && !seenDigit && !inFraction && (c == QLatin1Char('-') || c == QLatin1Char('+'))) {
+        if (!seenSign && !seenDigit && !inFraction && (c == u'-' || c == u'+')) {
             seenSign = true;
-            negative = c == QLatin1Char('-');
+            negative = c == u'-';
             continue;
         }
-        if (c == QLatin1Char('.') && !inFraction) {
+        if (c == u'.' && !inFraction) {
             inFraction = true;
             continue;
         }
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+        if (c < u'0' || c > u'9')
             break;
         seenDigit = true;
-        const int digit = c.unicode() - '0';
+        const int digit = c - u'0';
         if (!inFraction) {
             Units shifted;
             if (beyond || __builtin_mul_overflow(units, Units(10), &shifted)
@@ -77,8 +94,20 @@ Decimal Decimal::fromText(const QString &text)
         }
     }
     if (beyond)
-        units = MaxUnits;
-    return Decimal(negative ? -units : units);
+        units = maxUnits;
+    return negative ? -units : units;
+}
+
+} // namespace
+
+Decimal Decimal::fromText(const QString &text)
+{
+    return Decimal(parseUnits<Units>(QStringView(text), MaxUnits));
+}
+
+Decimal Decimal::fromLatin1(std::string_view text)
+{
+    return Decimal(parseUnits<Units>(text, MaxUnits));
 }
 
 Decimal Decimal::operator+(Decimal other) const
@@ -105,12 +134,32 @@ QString Decimal::toText() const
     return m_units < 0 ? QLatin1Char('-') + text : text;
 }
 
-QString Decimal::toFixed2() const
+int Decimal::writeFixed2(char (&buffer)[48]) const
 {
     constexpr std::uint64_t perCent = Scale / 100;
     const unsigned __int128 magnitude = magnitudeOf(m_units);
-    const unsigned __int128 cents = magnitude / perCent + (magnitude % perCent >= perCent / 2 ? 1 : 0);
-    const QString text = digitsOf(cents / 100) + QLatin1Char('.')
-        + QStringLiteral("%1").arg(int(cents % 100), 2, 10, QLatin1Char('0'));
-    return m_units < 0 && cents != 0 ? QLatin1Char('-') + text : text;
+    unsigned __int128 cents = magnitude / perCent + (magnitude % perCent >= perCent / 2 ? 1 : 0);
+    const bool negative = m_units < 0 && cents != 0;
+    char digits[48];
+    int at = sizeof digits;
+    for (int i = 0; i < 2; ++i) {
+        digits[--at] = char('0' + int(cents % 10));
+        cents /= 10;
+    }
+    digits[--at] = '.';
+    do {
+        digits[--at] = char('0' + int(cents % 10));
+        cents /= 10;
+    } while (cents != 0);
+    if (negative)
+        digits[--at] = '-';
+    const int length = int(sizeof digits) - at;
+    std::memcpy(buffer, digits + at, size_t(length));
+    return length;
+}
+
+QString Decimal::toFixed2() const
+{
+    char buffer[48];
+    return QString::fromLatin1(buffer, writeFixed2(buffer));
 }

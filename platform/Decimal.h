@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <string_view>
 
 // An exact decimal number with up to six places, for running totals of amounts and
 // counts read from the windows' cells: adding and taking away any sequence of values
@@ -20,18 +21,23 @@ public:
     // range, about ±1.7 × 10^32, holds any sum of SQL Server money values (each below
     // 10^15) over more rows than a table can have; a value beyond it is held at the bound.
     static Decimal fromText(const QString &text);
+    // The same reading of a number written in ASCII (as a database engine renders one).
+    static Decimal fromLatin1(std::string_view text);
 
     Decimal operator+(Decimal other) const;
     Decimal operator-(Decimal other) const;
     Decimal &operator+=(Decimal other) { return *this = *this + other; }
     Decimal &operator-=(Decimal other) { return *this = *this - other; }
     bool operator==(const Decimal &) const = default;
+    auto operator<=>(const Decimal &) const = default;
     bool isZero() const { return m_units == 0; }
 
     // Plain decimal text without trailing zeros: "12", "-3.5".
     QString toText() const;
     // "#0.00": two places, halves rounded away from zero; zero never shows a sign.
     QString toFixed2() const;
+    // toFixed2's text written into `buffer` (no terminating zero); returns its length.
+    int writeFixed2(char (&buffer)[48]) const;
 
 private:
     using Units = __int128;

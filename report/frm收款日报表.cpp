@@ -22,6 +22,8 @@
 #include "shell/Program.h"
 
 #include <algorithm>
+#include <functional>
+#include <unordered_set>
 
 #include <QGroupBox>
 #include <QLabel>
@@ -451,86 +453,135 @@ void frm收款日报表::RunReport()
     StatementText = voidReportSql(filter);
 
     Hourglass busy;
-    m_lines = DbConnection().open(StatementText);
-    fillGrid(m_lines);
+    fillGrid(std::make_shared<const db::ResultTable>(DbConnection().openTable(StatementText)));
 }
 
 namespace {
 
-// A date column as "YYYY-MM-DD": the embedded database's text as it is when it is one.
-QString isoDateText(const db::Recordset &lines, int column)
+// A date column as "YYYY-MM-DD": a date's own day, or a text's first ten characters
+// when they are one.
+QString isoDateText(const db::ResultTable &lines, int line, int column)
 {
-    const QString text = lines.text(column);
+    if (lines.isNull(line, column))
+        return QString();
+    if (lines.kind(column) == db::ResultTable::Kind::DateTime)
+        return DisplayFormats::isoDate(lines.date(line, column));
+    const QString text = lines.text(line, column);
     if (text.size() >= 10 && text[4] == QLatin1Char('-') && text[7] == QLatin1Char('-')
         && (text.size() == 10 || text[10] == QLatin1Char(' ')))
         return text.left(10);
     return text.isEmpty() ? text : DisplayFormats::isoDate(QDate::fromString(text.left(10), Qt::ISODate));
 }
 
+Decimal amountOf(const db::ResultTable &lines, int line, int column)
+{
+    if (lines.kind(column) == db::ResultTable::Kind::Decimal)
+        return lines.decimal(line, column);
+    if (lines.kind(column) == db::ResultTable::Kind::Integer)
+        return Decimal::fromInteger(lines.integer(line, column));
+    return Decimal::fromText(DisplayFormats::amount(lines.text(line, column).toDouble()));
+}
+
+// The widest text of a column as shown: of a text column each text that is not the one
+// above it, of a date column each distinct day, of another each line's text.
+int widestText(const QFont &font, const db::ResultTable &lines, int column,
+               const std::function<QString(const db::ResultTable &, int)> &text)
+{
+    int widest = 0;
+    if (lines.kind(column) == db::ResultTable::Kind::Text) {
+        for (int line = 0; line < lines.rowCount(); ++line)
+            if (!lines.repeatsRowAbove(line, column) && !lines.isNull(line, column))
+                widest = std::max(widest, TextMeasure::widthTwips(font, text(lines, line)));
+        return widest;
+    }
+    if (lines.kind(column) == db::ResultTable::Kind::DateTime) {
+        std::unordered_set<qint64> days;
+        for (int line = 0; line < lines.rowCount(); ++line)
+            if (!lines.isNull(line, column) && days.insert(lines.date(line, column).toJulianDay()).second)
+                widest = std::max(widest, TextMeasure::widthTwips(font, text(lines, line)));
+        return widest;
+    }
+    QString measured;
+    for (int line = 0; line < lines.rowCount(); ++line) {
+        const QString shown = text(lines, line);
+        if (shown != measured)
+            widest = std::max(widest, TextMeasure::widthTwips(font, measured = shown));
+    }
+    return widest;
+}
+
 } // namespace
 
-// One row per line, then the total of the amounts present, summed exactly. The grid
-// stays hidden while it fills; columns 1 to 4 grow to their widest text, and so do the
-// amount, dates and names (6 to 10), whose header widths would cut off an amount's
-// leading digits on screen and on paper. Sorted lines repeat their book, bill and
-// payer, so a text like the one above it is not measured again.
-void frm收款日报表::fillGrid(db::Recordset &lines)
+// One row per line, then the total of the amounts present, summed exactly. The grid's
+// rows show the lines from the typed result (each cell's text made when it is shown or
+// read); columns 1 to 4 grow to their widest text, and so do the amount, dates and names
+// (6 to 10), whose header widths would cut off an amount's leading digits on screen and
+// on paper. A text repeated from the line above is not measured again.
+void frm收款日报表::fillGrid(std::shared_ptr<const db::ResultTable> table)
 {
     FlexGrid *grid = MSFlexGrid1;
+    const db::ResultTable &lines = *table;
     grid->setRows(1);
     grid->hide();
-    const int count = lines.recordCount();
+    const int count = lines.rowCount();
     grid->setRows(1 + count);
     enum { Book, Bill, Payer, Item, Summary, Amount, Issued, Issuer, Paid, Cashier };
     int at[10];
     const char *const names[10] = {"入库单编号", "票据编号", "付款人", "项目", "摘要", "金额", "开票日期", "开票人", "收款日期", "收款人"};
-    for (int i = 0; i < 10; ++i)
+    for (int i = 0; i < 10; ++i) {
         at[i] = lines.columnIndex(QString::fromUtf8(names[i]));
-    const int widened[] = {1, 2, 3, 4, 6, 7, 8, 9, 10};
-    int widths[11] = {};
-    for (int col : widened)
-        widths[col] = grid->ColWidth(col);
-    QString measured[11];
+        if (at[i] < 0)
+            throw db::DbError(-2146825023, QStringLiteral("在对应所需名称或序数的集合中，未找到项目：%1").arg(QString::fromUtf8(names[i])));
+    }
+    auto textOf = [](int column) {
+        return [column](const db::ResultTable &t, int line) { return t.text(line, column); };
+    };
+    const int amount = at[Amount], summary = at[Summary], issued = at[Issued], paid = at[Paid];
+    std::vector<FlexGridTableColumn> columns = {
+        {0, [](const db::ResultTable &, int line) { return QString::number(line + 1); }},
+        {1, textOf(at[Book])},
+        {2, textOf(at[Bill])},
+        {3, textOf(at[Payer])},
+        {4, textOf(at[Item])},
+        {5, [summary](const db::ResultTable &t, int line) {
+             return t.isNull(line, summary) ? QString() : QLatin1Char('[') + t.text(line, summary) + QLatin1Char(']');
+         }},
+        {AmountColumn, [amount](const db::ResultTable &t, int line) {
+             return t.isNull(line, amount) ? QString() : amountOf(t, line, amount).toFixed2();
+         }},
+        {7, [issued](const db::ResultTable &t, int line) { return isoDateText(t, line, issued); }},
+        {8, textOf(at[Issuer])},
+        {9, [paid](const db::ResultTable &t, int line) { return isoDateText(t, line, paid); }},
+        {10, textOf(at[Cashier])},
+    };
+
     const QFont font = this->font();
+    int widths[11] = {};
+    for (int col : {1, 2, 3, 4, 8, 10})
+        widths[col] = widestText(font, lines, at[col <= 4 ? col - 1 : (col == 8 ? Issuer : Cashier)], columns[size_t(col)].text);
+    for (int col : {7, 9})
+        widths[col] = widestText(font, lines, at[col == 7 ? Issued : Paid], columns[size_t(col)].text);
     Decimal total;
-    int row = 0;
-    for (; !lines.eof(); lines.moveNext()) {
-        ++row;
-        const bool hasAmount = !lines.isNull(at[Amount]);
-        const QString amount = hasAmount ? DisplayFormats::amount(lines.number(at[Amount])) : QString();
-        const QString cells[11] = {
-            QString::number(row),
-            lines.text(at[Book]),
-            lines.text(at[Bill]),
-            lines.text(at[Payer]),
-            lines.text(at[Item]),
-            lines.isNull(at[Summary]) ? QString() : QLatin1Char('[') + lines.text(at[Summary]) + QLatin1Char(']'),
-            amount,
-            isoDateText(lines, at[Issued]),
-            lines.text(at[Issuer]),
-            isoDateText(lines, at[Paid]),
-            lines.text(at[Cashier]),
-        };
-        grid->setRowTexts(row, cells, 11);
-        for (int col : widened) {
-            if (cells[col] == measured[col])
-                continue;
-            measured[col] = cells[col];
-            widths[col] = std::max(widths[col], TextMeasure::widthTwips(font, cells[col]) + 95);
-        }
-        if (hasAmount)
-            total += Decimal::fromText(amount);
+    char digits[48];
+    for (int line = 0; line < count; ++line) {
+        if (lines.isNull(line, amount))
+            continue;
+        // The total adds the amounts as shown, to the cent.
+        const int length = amountOf(lines, line, amount).writeFixed2(digits);
+        total += Decimal::fromLatin1(std::string_view(digits, size_t(length)));
+        widths[AmountColumn] = std::max(widths[AmountColumn], TextMeasure::widthTwips(font, QLatin1StringView(digits, length)));
     }
     const QString totalText = total.toFixed2();
-    if (row > 0)
-        widths[AmountColumn] = std::max(widths[AmountColumn], TextMeasure::widthTwips(font, totalText) + 95);
-    for (int col : widened)
-        if (widths[col] > grid->ColWidth(col))
-            grid->setColWidth(col, widths[col]);
-    if (row > 0) {
-        grid->setRows(row + 2);
-        grid->setTextMatrix(row + 1, 1, QStringLiteral("合计"));
-        grid->setTextMatrix(row + 1, AmountColumn, totalText);
+    if (count > 0)
+        widths[AmountColumn] = std::max(widths[AmountColumn], TextMeasure::widthTwips(font, totalText));
+    for (int col : {1, 2, 3, 4, 6, 7, 8, 9, 10})
+        if (widths[col] > 0 && widths[col] + 95 > grid->ColWidth(col))
+            grid->setColWidth(col, widths[col] + 95);
+    grid->setTableRows(1, std::move(table), std::move(columns));
+    if (count > 0) {
+        grid->setRows(count + 2);
+        grid->setTextMatrix(count + 1, 1, QStringLiteral("合计"));
+        grid->setTextMatrix(count + 1, AmountColumn, totalText);
     } else {
         grid->setRows(1);
     }

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "platform/db/Recordset.h"
+#include "platform/db/ResultTable.h"
 #include "shell/ChildWindow.h"
 
 #include <map>
+#include <memory>
 
 class CheckBox;
 class DatePicker;
@@ -75,7 +77,7 @@ private:
     void loadChargeItems();
     void loadPaymentMethods();
     void loadCashiers();
-    void fillGrid(db::Recordset &lines);
+    void fillGrid(std::shared_ptr<const db::ResultTable> table);
     void exportToWorkbook();
     void printReport();
     QStringList checkedItemCodes() const;

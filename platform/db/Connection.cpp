@@ -479,6 +479,120 @@ void Connection::readSqlite(sqlite3 *handle, const QString &statement, Recordset
         throw sqliteError(handle, rc);
 }
 
+namespace {
+
+// The kind a column's declaration gives on the embedded database; a computed column
+// (no declaration) takes the kind of its first value.
+int declaredKind(const char *declaration)
+{
+    const QByteArray type = QByteArray(declaration ? declaration : "").toLower();
+    if (type.isEmpty())
+        return ResultTableBuilder::Undeclared;
+    if (type == "integer" || type == "int" || type == "bigint" || type == "smallint" || type == "boolean")
+        return int(ResultTable::Kind::Integer);
+    if (type.startsWith("numeric") || type.startsWith("decimal") || type == "real" || type == "double"
+        || type == "float" || type == "money")
+        return int(ResultTable::Kind::Decimal);
+    if (type == "date" || type == "datetime")
+        return int(ResultTable::Kind::DateTime);
+    return int(ResultTable::Kind::Text);
+}
+
+std::string_view textOf(sqlite3_stmt *prepared, int column)
+{
+    const auto *utf8 = reinterpret_cast<const char *>(sqlite3_column_text(prepared, column));
+    return std::string_view(utf8 ? utf8 : "", size_t(sqlite3_column_bytes(prepared, column)));
+}
+
+// A result read through Qt's driver, by column.
+ResultTable tableOf(Recordset &rows)
+{
+    ResultTableBuilder builder;
+    const int columns = int(rows.columnNames().size());
+    builder.setColumns(rows.columnNames(), {});
+    for (; !rows.eof(); rows.moveNext()) {
+        for (int c = 0; c < columns; ++c) {
+            const QVariant v = rows.value(c);
+            if (v.isNull()) {
+                builder.addNull(c);
+                continue;
+            }
+            switch (v.typeId()) {
+            case QMetaType::Int:
+            case QMetaType::UInt:
+            case QMetaType::LongLong:
+            case QMetaType::ULongLong:
+            case QMetaType::Bool:
+                builder.addInteger(c, v.toLongLong());
+                break;
+            case QMetaType::Double: {
+                const QByteArray digits = QByteArray::number(v.toDouble(), 'g', 15);
+                builder.addNumberText(c, std::string_view(digits.constData(), size_t(digits.size())));
+                break;
+            }
+            case QMetaType::QDate:
+                builder.addDateTime(c, QDateTime(v.toDate(), QTime(0, 0)));
+                break;
+            case QMetaType::QDateTime:
+                builder.addDateTime(c, v.toDateTime());
+                break;
+            default:
+                builder.addString(c, v.toString());
+                break;
+            }
+        }
+        builder.endRow();
+    }
+    return builder.take();
+}
+
+} // namespace
+
+// Reading straight from SQLite into typed columns: a text is converted only the first
+// time the column meets it.
+ResultTable Connection::readSqliteTable(sqlite3 *handle, const QString &statement)
+{
+    const QByteArray text = statement.toUtf8();
+    sqlite3_stmt *prepared = nullptr;
+    int rc = sqlite3_prepare_v2(handle, text.constData(), int(text.size()), &prepared, nullptr);
+    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> owner(prepared, sqlite3_finalize);
+    if (rc != SQLITE_OK)
+        throw sqliteError(handle, rc);
+    if (!prepared)
+        throw DbError(QStringLiteral("命令文本为空。"));
+    const int count = sqlite3_column_count(prepared);
+    QStringList names;
+    std::vector<int> kinds;
+    for (int i = 0; i < count; ++i) {
+        names << QString::fromUtf8(sqlite3_column_name(prepared, i));
+        kinds.push_back(declaredKind(sqlite3_column_decltype(prepared, i)));
+    }
+    ResultTableBuilder builder;
+    builder.setColumns(names, kinds);
+    while ((rc = sqlite3_step(prepared)) == SQLITE_ROW) {
+        for (int i = 0; i < count; ++i) {
+            switch (sqlite3_column_type(prepared, i)) {
+            case SQLITE_INTEGER:
+                builder.addInteger(i, sqlite3_column_int64(prepared, i));
+                break;
+            case SQLITE_FLOAT:
+                builder.addNumberText(i, textOf(prepared, i));
+                break;
+            case SQLITE_NULL:
+                builder.addNull(i);
+                break;
+            default:
+                builder.addText(i, textOf(prepared, i));
+                break;
+            }
+        }
+        builder.endRow();
+    }
+    if (rc != SQLITE_DONE)
+        throw sqliteError(handle, rc);
+    return builder.take();
+}
+
 Recordset Connection::open(const QString &sql)
 {
     requireOpen();
@@ -491,6 +605,24 @@ Recordset Connection::open(const QString &sql)
     Recordset result;
     runQuery(statements.last(), result);
     return result;
+}
+
+ResultTable Connection::openTable(const QString &sql)
+{
+    requireOpen();
+    logStatement(sql);
+    const QStringList statements = adapt(sql);
+    if (statements.isEmpty())
+        throw DbError(QStringLiteral("命令文本为空。"));
+    if (statements.size() > 1)
+        runStatements(statements.mid(0, statements.size() - 1));
+    if (sqlite3 *handle = sqliteHandle()) {
+        countStatement(statements.last());
+        return readSqliteTable(handle, statements.last());
+    }
+    Recordset rows;
+    runQuery(statements.last(), rows);
+    return tableOf(rows);
 }
 
 EditableRecordset Connection::openEditable(const QString &sql)

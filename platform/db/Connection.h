@@ -2,6 +2,7 @@
 
 #include "platform/db/DbError.h"
 #include "platform/db/Recordset.h"
+#include "platform/db/ResultTable.h"
 
 #include <QSqlDatabase>
 #include <QString>
@@ -48,6 +49,9 @@ public:
 
     // A forward-only, read-only result.
     Recordset open(const QString &sql);
+    // The same result kept by column as typed values, for results of many rows: on
+    // SQLite read straight from the engine into the table.
+    ResultTable openTable(const QString &sql);
     // A result whose rows can be added to or edited and saved (one table).
     EditableRecordset openEditable(const QString &sql);
     // Runs a statement or a batch of statements. A batch outside a transaction runs
@@ -90,6 +94,7 @@ private:
     // The SQLite handle under the connection; null on SQL Server.
     sqlite3 *sqliteHandle() const;
     void readSqlite(sqlite3 *handle, const QString &statement, Recordset &into, bool readRows);
+    ResultTable readSqliteTable(sqlite3 *handle, const QString &statement);
     void runStatements(const QStringList &statements);
     QVariant insertRow(const QString &table, const QStringList &columns, const std::vector<QVariant> &values);
     void updateRow(const QString &table, const QVariant &id, const QStringList &columns,

@@ -201,6 +201,14 @@ void FlexGrid::setTextMatrix(int row, int col, const QString &text)
         repaintCell(row, col);
 }
 
+void FlexGrid::setTableRows(int firstRow, std::shared_ptr<const db::ResultTable> table,
+                            std::vector<FlexGridTableColumn> columns)
+{
+    m_model->setTableRows(firstRow, std::move(table), std::move(columns));
+    if (isVisible())
+        repaintAll();
+}
+
 void FlexGrid::setRowTexts(int row, const QString *texts, int count)
 {
     m_model->setRowTexts(row, texts, count);

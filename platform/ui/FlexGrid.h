@@ -5,7 +5,10 @@
 #include <QSet>
 #include <QTableView>
 
-class FlexGridModel;
+#include "platform/ui/FlexGridModel.h"
+
+#include <memory>
+
 class FlexGridFixedPane;
 class FlexGridCorner;
 
@@ -40,6 +43,10 @@ public:
     void setTextMatrix(int row, int col, const QString &text);
     // Columns 0 … count - 1 of a row at once, as setTextMatrix would set them.
     void setRowTexts(int row, const QString *texts, int count);
+    // Rows firstRow … firstRow + the table's rows - 1 show the lines of a result table,
+    // each of `columns` made from a line when it is shown or read (TextMatrix); cells
+    // written later keep what was written (see FlexGridModel::setTableRows).
+    void setTableRows(int firstRow, std::shared_ptr<const db::ResultTable> table, std::vector<FlexGridTableColumn> columns);
     void removeRow(int row);
 
     // ---- geometry, in twips

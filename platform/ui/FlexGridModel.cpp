@@ -1,5 +1,7 @@
 #include "platform/ui/FlexGridModel.h"
 
+#include "platform/db/ResultTable.h"
+
 #include <QBrush>
 
 FlexGridModel::FlexGridModel(QObject *parent) : QAbstractTableModel(parent) {}
@@ -48,6 +50,7 @@ void FlexGridModel::setRows(int rows)
         m_rows.resize(rows);
         endInsertRows();
     } else if (rows < current) {
+        releaseTable(rows);
         beginRemoveRows({}, rows, current - 1);
         m_rows.resize(rows);
         endRemoveRows();
@@ -62,6 +65,7 @@ void FlexGridModel::setColumns(int columns)
         m_columns = columns;
         endInsertColumns();
     } else if (columns < m_columns) {
+        releaseTable(rowCount());
         beginRemoveColumns({}, columns, m_columns - 1);
         // Dropped columns lose their contents, so growing again gives empty cells.
         for (Row &row : m_rows) {
@@ -81,6 +85,7 @@ void FlexGridModel::removeRowAt(int row)
 {
     if (row < 0 || row >= rowCount())
         return;
+    releaseTable(rowCount());
     beginRemoveRows({}, row, row);
     m_rows.erase(m_rows.begin() + row);
     endRemoveRows();
@@ -91,10 +96,20 @@ bool FlexGridModel::contains(int row, int column) const
     return row >= 0 && row < rowCount() && column >= 0 && column < m_columns;
 }
 
+bool FlexGridModel::inTable(int row, int column) const
+{
+    return m_table && row >= m_tableFirstRow && row < m_tableFirstRow + m_table->rowCount()
+        && size_t(column) < m_tableText.size() && m_tableText[size_t(column)];
+}
+
 QString FlexGridModel::text(int row, int column) const
 {
     if (!contains(row, column))
         return {};
+    if (inTable(row, column)) {
+        const auto written = m_tableWrites.constFind(cellKey(row, column));
+        return written != m_tableWrites.constEnd() ? *written : m_tableText[size_t(column)](*m_table, row - m_tableFirstRow);
+    }
     const QList<QString> &cells = m_rows[row].text;
     return column < cells.size() ? cells[column] : QString();
 }
@@ -107,8 +122,12 @@ void FlexGridModel::setRowTexts(int row, const QString *texts, int count)
     QList<QString> &cells = m_rows[row].text;
     if (cells.size() < m_columns)
         cells.resize(m_columns);
-    for (int column = 0; column < count; ++column)
-        cells[column] = texts[column];
+    for (int column = 0; column < count; ++column) {
+        if (inTable(row, column))
+            m_tableWrites.insert(cellKey(row, column), texts[column]);
+        else
+            cells[column] = texts[column];
+    }
     noteChange(row, 0, TextChanged);
     noteChange(row, count - 1, TextChanged);
 }
@@ -117,6 +136,13 @@ void FlexGridModel::setText(int row, int column, const QString &text)
 {
     if (!contains(row, column))
         return;
+    if (inTable(row, column)) {
+        if (FlexGridModel::text(row, column) == text)
+            return;
+        m_tableWrites.insert(cellKey(row, column), text);
+        noteChange(row, column, TextChanged);
+        return;
+    }
     QList<QString> &cells = m_rows[row].text;
     if (column >= cells.size()) {
         if (text.isEmpty())
@@ -127,6 +153,43 @@ void FlexGridModel::setText(int row, int column, const QString &text)
     }
     cells[column] = text;
     noteChange(row, column, TextChanged);
+}
+
+void FlexGridModel::setTableRows(int firstRow, std::shared_ptr<const db::ResultTable> table,
+                                 std::vector<FlexGridTableColumn> columns)
+{
+    releaseTable(firstRow);
+    if (!table || table->rowCount() == 0 || !contains(firstRow, 0) || !contains(firstRow + table->rowCount() - 1, 0))
+        return;
+    m_table = std::move(table);
+    m_tableFirstRow = firstRow;
+    m_tableText.assign(size_t(m_columns), {});
+    for (FlexGridTableColumn &column : columns)
+        if (column.gridColumn >= 0 && column.gridColumn < m_columns)
+            m_tableText[size_t(column.gridColumn)] = std::move(column.text);
+    noteChange(firstRow, 0, TextChanged);
+    noteChange(firstRow + m_table->rowCount() - 1, m_columns - 1, TextChanged);
+}
+
+void FlexGridModel::releaseTable(int endRow)
+{
+    if (!m_table)
+        return;
+    const int end = std::min({endRow, m_tableFirstRow + m_table->rowCount(), rowCount()});
+    std::vector<QString> texts(static_cast<size_t>(m_columns));
+    for (int row = m_tableFirstRow; row < end; ++row) {
+        for (int column = 0; column < m_columns; ++column)
+            texts[size_t(column)] = inTable(row, column) ? text(row, column) : QString();
+        QList<QString> &cells = m_rows[size_t(row)].text;
+        if (cells.size() < m_columns)
+            cells.resize(m_columns);
+        for (int column = 0; column < m_columns; ++column)
+            if (inTable(row, column))
+                cells[column] = texts[size_t(column)];
+    }
+    m_table.reset();
+    m_tableText.clear();
+    m_tableWrites.clear();
 }
 
 QColor FlexGridModel::colorAt(const QList<QColor> &colors, int column)

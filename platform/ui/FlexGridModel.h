@@ -2,10 +2,25 @@
 
 #include <QAbstractTableModel>
 #include <QColor>
+#include <QHash>
 #include <QList>
 #include <QString>
 
+#include <functional>
+#include <memory>
 #include <vector>
+
+namespace db {
+class ResultTable;
+}
+
+// How one grid column shows the rows of a result table: the text of a line (0-based)
+// of the table, made when the cell is shown or read.
+struct FlexGridTableColumn
+{
+    int gridColumn = 0;
+    std::function<QString(const db::ResultTable &table, int line)> text;
+};
 
 // The cells of a FlexGrid: text and optional colours per cell, no object per cell.
 // It serves the text and the colours as the display, background and foreground roles
@@ -37,6 +52,12 @@ public:
     void setBackColor(int row, int column, const QColor &color);
     void setForeColor(int row, int column, const QColor &color);
 
+    // Rows firstRow … firstRow + the table's rows - 1 show the table's lines through
+    // `columns`; their other columns, and any cell written afterwards, keep texts of
+    // their own. The rows must exist. Removing a row or a column, or dropping part of the
+    // table's rows, first turns the rows kept into texts of their own.
+    void setTableRows(int firstRow, std::shared_ptr<const db::ResultTable> table, std::vector<FlexGridTableColumn> columns);
+
 private:
     struct Row
     {
@@ -59,7 +80,16 @@ private:
     void noteChange(int row, int column, int what);
     void announceChanges();
 
+    bool inTable(int row, int column) const;
+    // Turns the table's rows below `endRow` into texts of their own and forgets the table.
+    void releaseTable(int endRow);
+    static quint64 cellKey(int row, int column) { return (quint64(quint32(row)) << 32) | quint32(column); }
+
     std::vector<Row> m_rows;
     int m_columns = 0;
+    std::shared_ptr<const db::ResultTable> m_table;
+    int m_tableFirstRow = 0;
+    std::vector<std::function<QString(const db::ResultTable &, int)>> m_tableText; // by grid column
+    QHash<quint64, QString> m_tableWrites; // cells of the table's rows written since
     PendingChange m_pending;
 };

@@ -31,7 +31,8 @@ bool measuredByCharacter(char16_t c)
 
 // The width in pixels as the sum of the characters' advances; false when the text has
 // a character that must be shaped with its neighbours.
-bool sumOfAdvances(FontCache &cache, const QString &text, double *pixels)
+template<typename Text>
+bool sumOfAdvances(FontCache &cache, const Text &text, double *pixels)
 {
     if (cache.advances.empty())
         cache.advances.assign(0x10000, -1.0f);
@@ -111,6 +112,14 @@ int widthTwips(const QFont &font, const QString &text)
         cache.widths.clear();
     cache.widths.insert(text, width);
     return width;
+}
+
+int widthTwips(const QFont &font, QLatin1StringView text)
+{
+    double pixels = 0;
+    if (text.isEmpty() || !sumOfAdvances(cacheFor(font), text, &pixels))
+        return text.isEmpty() ? 0 : widthTwips(font, QString(text));
+    return static_cast<int>(std::lround(pixels * Twips::PerPixel));
 }
 
 } // namespace TextMeasure

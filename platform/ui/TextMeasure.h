@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLatin1StringView>
 #include <QString>
 
 class QFont;
@@ -9,5 +10,7 @@ class QFont;
 namespace TextMeasure {
 
 int widthTwips(const QFont &font, const QString &text);
+// The same for Latin-1 text (digits of an amount), without making a QString of it.
+int widthTwips(const QFont &font, QLatin1StringView text);
 
 } // namespace TextMeasure

@@ -1,0 +1,331 @@
+#include "platform/db/ResultTable.h"
+
+namespace db {
+namespace {
+
+constexpr std::int64_t MsPerDay = 86400000;
+const std::int64_t FirstDay = QDate(1, 1, 1).toJulianDay();
+
+std::int64_t moment(const QDate &date, const QTime &time)
+{
+    return (date.toJulianDay() - FirstDay) * MsPerDay + (time.isValid() ? time.msecsSinceStartOfDay() : 0);
+}
+
+// Digits at text[at, at + count) as a number, or -1.
+int digitsAt(std::string_view text, size_t at, size_t count)
+{
+    if (at + count > text.size())
+        return -1;
+    int value = 0;
+    for (size_t i = at; i < at + count; ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return -1;
+        value = value * 10 + (text[i] - '0');
+    }
+    return value;
+}
+
+// "yyyy-MM-dd", optionally followed by " HH:mm", ":ss" and ".zzz" (or a "T" for the blank).
+bool parseMoment(std::string_view text, std::int64_t &into)
+{
+    const int year = digitsAt(text, 0, 4), month = digitsAt(text, 5, 2), day = digitsAt(text, 8, 2);
+    if (year < 0 || month < 0 || day < 0 || text[4] != '-' || text[7] != '-')
+        return false;
+    const QDate date(year, month, day);
+    if (!date.isValid())
+        return false;
+    QTime time(0, 0);
+    if (text.size() > 10) {
+        const int hour = digitsAt(text, 11, 2), minute = digitsAt(text, 14, 2);
+        if ((text[10] != ' ' && text[10] != 'T') || hour < 0 || minute < 0 || text[13] != ':')
+            return false;
+        int second = 0, ms = 0;
+        if (text.size() > 16) {
+            second = digitsAt(text, 17, 2);
+            if (text[16] != ':' || second < 0)
+                return false;
+            if (text.size() > 19) {
+                if (text[19] != '.')
+                    return false;
+                const std::string_view fraction = text.substr(20, 3);
+                ms = digitsAt(fraction, 0, fraction.size());
+                for (size_t i = fraction.size(); i < 3; ++i)
+                    ms *= 10;
+                if (ms < 0)
+                    return false;
+            }
+        }
+        time = QTime(hour, minute, second, ms);
+        if (!time.isValid())
+            return false;
+    }
+    into = moment(date, time);
+    return true;
+}
+
+QDateTime momentDateTime(std::int64_t ms)
+{
+    const QDate date = QDate::fromJulianDay(FirstDay + ms / MsPerDay);
+    return QDateTime(date, QTime::fromMSecsSinceStartOfDay(int(ms % MsPerDay)));
+}
+
+} // namespace
+
+QStringList ResultTable::columnNames() const
+{
+    QStringList names;
+    for (const Column &c : m_columns)
+        names << c.name;
+    return names;
+}
+
+int ResultTable::columnIndex(const QString &name) const
+{
+    for (size_t i = 0; i < m_columns.size(); ++i)
+        if (m_columns[i].name.compare(name, Qt::CaseInsensitive) == 0)
+            return int(i);
+    return -1;
+}
+
+bool ResultTable::isNull(int row, int column) const
+{
+    const Column &c = m_columns[size_t(column)];
+    return c.kind == Kind::Text ? c.lengths[size_t(row)] == NullText : bool(c.nulls[size_t(row)]);
+}
+
+std::string_view ResultTable::utf8(int row, int column) const
+{
+    const Column &c = m_columns[size_t(column)];
+    const std::uint32_t length = c.lengths[size_t(row)];
+    return length == NullText ? std::string_view() : std::string_view(c.bytes.data() + c.starts[size_t(row)], length);
+}
+
+bool ResultTable::repeatsRowAbove(int row, int column) const
+{
+    const Column &c = m_columns[size_t(column)];
+    return row > 0 && c.starts[size_t(row)] == c.starts[size_t(row) - 1] && c.lengths[size_t(row)] == c.lengths[size_t(row) - 1];
+}
+
+QDate ResultTable::date(int row, int column) const
+{
+    return isNull(row, column) ? QDate() : QDate::fromJulianDay(FirstDay + integer(row, column) / MsPerDay);
+}
+
+int ResultTable::msecsOfDay(int row, int column) const
+{
+    return isNull(row, column) ? 0 : int(integer(row, column) % MsPerDay);
+}
+
+QDateTime ResultTable::dateTime(int row, int column) const
+{
+    return isNull(row, column) ? QDateTime() : momentDateTime(integer(row, column));
+}
+
+QString ResultTable::text(int row, int column) const
+{
+    if (isNull(row, column))
+        return QString();
+    switch (kind(column)) {
+    case Kind::Text: {
+        const std::string_view bytes = utf8(row, column);
+        return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+    }
+    case Kind::Integer:
+        return QString::number(integer(row, column));
+    case Kind::Decimal:
+        return decimal(row, column).toText();
+    case Kind::DateTime: {
+        const QString day = date(row, column).toString(Qt::ISODate);
+        const int ms = msecsOfDay(row, column);
+        return ms == 0 ? day : day + QLatin1Char(' ') + QTime::fromMSecsSinceStartOfDay(ms).toString(QStringLiteral("HH:mm:ss"));
+    }
+    }
+    return QString();
+}
+
+void ResultTableBuilder::setColumns(const QStringList &names, const std::vector<int> &declaredKinds)
+{
+    m_table = ResultTable();
+    m_table.m_columns.resize(size_t(names.size()));
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        Column &c = m_table.m_columns[size_t(i)];
+        c.name = names[i];
+        const int declared = size_t(i) < declaredKinds.size() ? declaredKinds[size_t(i)] : Undeclared;
+        if (declared != Undeclared)
+            settle(c, ResultTable::Kind(declared));
+    }
+}
+
+// An undecided column holds only NULLs so far, kept as NULL texts.
+void ResultTableBuilder::settle(Column &c, ResultTable::Kind kind)
+{
+    if (c.kindFixed)
+        return;
+    c.kindFixed = true;
+    c.kind = kind;
+    if (kind == ResultTable::Kind::Text)
+        return;
+    const size_t rows = c.lengths.size();
+    c.starts.clear();
+    c.lengths.clear();
+    c.nulls.assign(rows, true);
+    if (kind == ResultTable::Kind::Decimal)
+        c.decimals.assign(rows, Decimal());
+    else
+        c.numbers.assign(rows, 0);
+}
+
+void ResultTableBuilder::addNull(int index)
+{
+    Column &c = column(index);
+    switch (c.kind) {
+    case ResultTable::Kind::Text:
+        c.starts.push_back(0);
+        c.lengths.push_back(ResultTable::NullText);
+        return;
+    case ResultTable::Kind::Decimal:
+        c.decimals.emplace_back();
+        break;
+    default:
+        c.numbers.push_back(0);
+        break;
+    }
+    c.nulls.push_back(true);
+}
+
+void ResultTableBuilder::addInteger(int index, std::int64_t value)
+{
+    Column &c = column(index);
+    settle(c, ResultTable::Kind::Integer);
+    switch (c.kind) {
+    case ResultTable::Kind::Integer:
+        c.numbers.push_back(value);
+        c.nulls.push_back(false);
+        return;
+    case ResultTable::Kind::Decimal:
+        addDecimal(index, Decimal::fromInteger(value));
+        return;
+    case ResultTable::Kind::DateTime:
+        turnToText(c);
+        [[fallthrough]];
+    case ResultTable::Kind::Text:
+        appendText(c, std::to_string(value));
+        return;
+    }
+}
+
+void ResultTableBuilder::addNumberText(int index, std::string_view digits)
+{
+    Column &c = column(index);
+    settle(c, ResultTable::Kind::Decimal);
+    if (c.kind == ResultTable::Kind::Integer) {
+        // A column of whole numbers that meets a fraction keeps them all as decimals.
+        c.kind = ResultTable::Kind::Decimal;
+        for (std::int64_t n : c.numbers)
+            c.decimals.push_back(Decimal::fromInteger(n));
+        c.numbers.clear();
+    }
+    if (c.kind == ResultTable::Kind::Decimal) {
+        c.decimals.push_back(Decimal::fromLatin1(digits));
+        c.nulls.push_back(false);
+        return;
+    }
+    if (c.kind == ResultTable::Kind::DateTime)
+        turnToText(c);
+    appendText(c, digits);
+}
+
+void ResultTableBuilder::addDecimal(int index, const Decimal &value)
+{
+    Column &c = column(index);
+    settle(c, ResultTable::Kind::Decimal);
+    if (c.kind != ResultTable::Kind::Decimal) {
+        const QByteArray digits = value.toText().toLatin1();
+        addNumberText(index, std::string_view(digits.constData(), size_t(digits.size())));
+        return;
+    }
+    c.decimals.push_back(value);
+    c.nulls.push_back(false);
+}
+
+void ResultTableBuilder::addText(int index, std::string_view utf8)
+{
+    Column &c = column(index);
+    settle(c, ResultTable::Kind::Text);
+    if (c.kind == ResultTable::Kind::DateTime) {
+        std::int64_t ms = 0;
+        if (parseMoment(utf8, ms)) {
+            c.numbers.push_back(ms);
+            c.nulls.push_back(false);
+            return;
+        }
+    }
+    if (c.kind != ResultTable::Kind::Text)
+        turnToText(c);
+    appendText(c, utf8);
+}
+
+void ResultTableBuilder::addString(int index, const QString &text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    addText(index, std::string_view(utf8.constData(), size_t(utf8.size())));
+}
+
+void ResultTableBuilder::addDateTime(int index, const QDateTime &value)
+{
+    Column &c = column(index);
+    settle(c, ResultTable::Kind::DateTime);
+    if (c.kind != ResultTable::Kind::DateTime) {
+        const QString text = value.toString(value.time() == QTime(0, 0) ? QStringLiteral("yyyy-MM-dd")
+                                                                         : QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        addString(index, text);
+        return;
+    }
+    c.numbers.push_back(moment(value.date(), value.time()));
+    c.nulls.push_back(false);
+}
+
+void ResultTableBuilder::appendText(Column &c, std::string_view utf8)
+{
+    if (!c.lengths.empty()) {
+        const std::uint32_t length = c.lengths.back();
+        if (length == utf8.size() && std::string_view(c.bytes.data() + c.starts.back(), length) == utf8) {
+            c.starts.push_back(c.starts.back());
+            c.lengths.push_back(length);
+            return;
+        }
+    }
+    c.starts.push_back(std::uint32_t(c.bytes.size()));
+    c.lengths.push_back(std::uint32_t(utf8.size()));
+    c.bytes.append(utf8);
+}
+
+void ResultTableBuilder::turnToText(Column &c)
+{
+    const int index = int(&c - m_table.m_columns.data());
+    std::vector<QString> texts;
+    const size_t rows = c.nulls.size();
+    for (size_t row = 0; row < rows; ++row)
+        texts.push_back(m_table.text(int(row), index));
+    const std::vector<bool> nulls = c.nulls;
+    c.kind = ResultTable::Kind::Text;
+    c.numbers.clear();
+    c.decimals.clear();
+    c.nulls.clear();
+    for (size_t row = 0; row < rows; ++row) {
+        if (nulls[row]) {
+            c.starts.push_back(0);
+            c.lengths.push_back(ResultTable::NullText);
+        } else {
+            const QByteArray utf8 = texts[row].toUtf8();
+            appendText(c, std::string_view(utf8.constData(), size_t(utf8.size())));
+        }
+    }
+}
+
+ResultTable ResultTableBuilder::take()
+{
+    return std::move(m_table);
+}
+
+} // namespace db
