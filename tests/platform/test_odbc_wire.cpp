@@ -170,6 +170,15 @@ private slots:
                 }
             }
             QVERIFY(wire.eof());
+
+            // The same result by typed columns.
+            const db::ResultTable localTable = sqlite->openTable(query), wireTable = connection->openTable(query);
+            QCOMPARE(wireTable.rowCount(), localTable.rowCount());
+            for (int row = 0; row < localTable.rowCount(); ++row)
+                for (int c = 0; c < localTable.columnCount(); ++c)
+                    QVERIFY2(wireTable.text(row, c) == localTable.text(row, c) && wireTable.isNull(row, c) == localTable.isNull(row, c),
+                             qPrintable(localTable.columnNames()[c] + QStringLiteral(": ") + wireTable.text(row, c)
+                                        + QStringLiteral(" / ") + localTable.text(row, c)));
         } catch (const DbError &error) {
             QFAIL(qPrintable(error.description()));
         }

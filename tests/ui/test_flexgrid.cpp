@@ -1,3 +1,4 @@
+#include "platform/db/ResultTable.h"
 #include "platform/ui/FlexGrid.h"
 #include "platform/ui/FlexGridFormat.h"
 #include "platform/ui/TextMeasure.h"
@@ -8,6 +9,8 @@
 #include <QImage>
 #include <QSignalSpy>
 #include <QTest>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -50,6 +53,7 @@ private slots:
     void mouseSelectsAndReportsInOrder();
     void topRowIsLimitedToTheScrollRange();
     void hundredThousandRowsFillAndScrollToTheEnd();
+    void rowsShownFromATableKeepWhatIsWritten();
 };
 
 void TestFlexGrid::formatStringsOfTheWindows()
@@ -469,3 +473,44 @@ void TestFlexGrid::hundredThousandRowsFillAndScrollToTheEnd()
 
 QTEST_MAIN(TestFlexGrid)
 #include "test_flexgrid.moc"
+
+// Rows shown from a result table read as their columns make them; a cell written later
+// keeps what was written, and removing or dropping rows keeps the texts of the others.
+void TestFlexGrid::rowsShownFromATableKeepWhatIsWritten()
+{
+    db::ResultTableBuilder builder;
+    builder.setColumns({QStringLiteral("name"), QStringLiteral("count")},
+                       {int(db::ResultTable::Kind::Text), int(db::ResultTable::Kind::Integer)});
+    const char *const names[] = {"甲", "乙", "丙"};
+    for (int i = 0; i < 3; ++i) {
+        builder.addText(0, names[i]);
+        builder.addInteger(1, 10 * (i + 1));
+        builder.endRow();
+    }
+    FlexGrid grid;
+    grid.setCols(3);
+    grid.setRows(5);
+    grid.setTextMatrix(4, 1, QStringLiteral("合计"));
+    grid.setTableRows(1, std::make_shared<const db::ResultTable>(builder.take()),
+                      {{0, [](const db::ResultTable &, int line) { return QString::number(line + 1); }},
+                       {1, [](const db::ResultTable &t, int line) { return t.text(line, 0); }},
+                       {2, [](const db::ResultTable &t, int line) { return QStringLiteral("[%1]").arg(t.integer(line, 1)); }}});
+    auto row = [&grid](int r) {
+        return QStringList{grid.TextMatrix(r, 0), grid.TextMatrix(r, 1), grid.TextMatrix(r, 2)};
+    };
+    QCOMPARE(row(1), (QStringList{u"1"_s, u"甲"_s, u"[10]"_s}));
+    QCOMPARE(row(3), (QStringList{u"3"_s, u"丙"_s, u"[30]"_s}));
+    QCOMPARE(grid.TextMatrix(4, 1), u"合计"_s);
+    QCOMPARE(grid.TextMatrix(0, 1), QString());
+
+    grid.setTextMatrix(2, 1, QStringLiteral("改"));
+    QCOMPARE(row(2), (QStringList{u"2"_s, u"改"_s, u"[20]"_s}));
+    grid.removeRow(1);
+    QCOMPARE(row(1), (QStringList{u"2"_s, u"改"_s, u"[20]"_s}));
+    QCOMPARE(row(2), (QStringList{u"3"_s, u"丙"_s, u"[30]"_s}));
+    QCOMPARE(grid.TextMatrix(3, 1), u"合计"_s);
+    grid.setRows(2);
+    grid.setRows(4);
+    QCOMPARE(row(1), (QStringList{u"2"_s, u"改"_s, u"[20]"_s}));
+    QCOMPARE(row(2), (QStringList{QString(), QString(), QString()}));
+}

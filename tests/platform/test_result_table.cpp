@@ -1,0 +1,90 @@
+// A result read into typed columns (db::ResultTable) straight from the embedded engine:
+// the kinds, NULLs, texts repeated from the row above, exact decimals, dates, and a
+// column whose values change kind on the way.
+#include "platform/db/Connection.h"
+
+#include <QTemporaryDir>
+
+using namespace Qt::StringLiterals;
+#include <QtTest>
+
+using db::ResultTable;
+
+class TestResultTable : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_folder;
+    std::unique_ptr<db::Connection> m_db;
+
+    QStringList column(const ResultTable &table, int c)
+    {
+        QStringList texts;
+        for (int row = 0; row < table.rowCount(); ++row)
+            texts << (table.isNull(row, c) ? QStringLiteral("NULL") : table.text(row, c));
+        return texts;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_db = db::Connection::createSqlite(m_folder.filePath(QStringLiteral("t.db")));
+        m_db->executeNative(QStringLiteral(
+            "create table lines (ID integer primary key, 付款人 text, 金额 numeric(18,2), 开票日期 date, 提交日期 datetime, "
+            "份数 integer, 备注 text)"));
+        m_db->executeNative(QStringLiteral(
+            "insert into lines values (1, '张三', 0.1, '2026-12-01', '2026-12-09 10:30:15', 3, 'x'),"
+            " (2, '张三', 0.2, '2026-12-01', NULL, NULL, 'x'),"
+            " (3, '李四', 1050, NULL, '2026-12-09', 7, NULL),"
+            " (4, NULL, -3.005, '2026-02-28', '2026-12-09 23:59:59.5', 8, 'y')"));
+    }
+
+    void columnsTakeTheirDeclaredKinds()
+    {
+        const ResultTable t = m_db->openTable(QStringLiteral("SELECT 付款人, 金额, 开票日期, 提交日期, 份数 FROM lines ORDER BY ID"));
+        QCOMPARE(t.rowCount(), 4);
+        QCOMPARE(t.columnNames(), (QStringList{u"付款人"_s, u"金额"_s, u"开票日期"_s, u"提交日期"_s, u"份数"_s}));
+        QCOMPARE(t.kind(0), ResultTable::Kind::Text);
+        QCOMPARE(t.kind(1), ResultTable::Kind::Decimal);
+        QCOMPARE(t.kind(2), ResultTable::Kind::DateTime);
+        QCOMPARE(t.kind(4), ResultTable::Kind::Integer);
+        QCOMPARE(column(t, 0), (QStringList{u"张三"_s, u"张三"_s, u"李四"_s, u"NULL"_s}));
+        QVERIFY(t.repeatsRowAbove(1, 0));
+        QVERIFY(!t.repeatsRowAbove(2, 0));
+        QCOMPARE(column(t, 1), (QStringList{u"0.1"_s, u"0.2"_s, u"1050"_s, u"-3.005"_s}));
+        // Decimals add exactly, as the engine wrote them.
+        QCOMPARE((t.decimal(0, 1) + t.decimal(1, 1)).toText(), u"0.3"_s);
+        QCOMPARE(column(t, 2), (QStringList{u"2026-12-01"_s, u"2026-12-01"_s, u"NULL"_s, u"2026-02-28"_s}));
+        QCOMPARE(column(t, 3), (QStringList{u"2026-12-09 10:30:15"_s, u"NULL"_s, u"2026-12-09"_s, u"2026-12-09 23:59:59"_s}));
+        QCOMPARE(t.date(3, 3), QDate(2026, 12, 9));
+        QCOMPARE(t.msecsOfDay(3, 3), QTime(23, 59, 59, 500).msecsSinceStartOfDay());
+        QCOMPARE(column(t, 4), (QStringList{u"3"_s, u"NULL"_s, u"7"_s, u"8"_s}));
+        QCOMPARE(t.columnIndex(u"份数"_s), 4);
+        QCOMPARE(t.columnIndex(u"没有"_s), -1);
+    }
+
+    // A computed column takes the kind of its first value; whole numbers that meet a
+    // fraction become decimals, and a column that meets text keeps everything as text.
+    void computedColumnsFollowTheirValues()
+    {
+        const ResultTable t = m_db->openTable(QStringLiteral(
+            "SELECT CASE WHEN ID = 1 THEN NULL WHEN ID = 4 THEN 2.5 ELSE ID END AS n,"
+            " CASE WHEN ID < 3 THEN ID ELSE 'x' || ID END AS mixed,"
+            " CASE WHEN ID = 2 THEN '不是日期' ELSE 开票日期 END AS 开票日期 FROM lines ORDER BY ID"));
+        QCOMPARE(t.kind(0), ResultTable::Kind::Decimal);
+        QCOMPARE(column(t, 0), (QStringList{u"NULL"_s, u"2"_s, u"3"_s, u"2.5"_s}));
+        QCOMPARE(t.kind(1), ResultTable::Kind::Text);
+        QCOMPARE(column(t, 1), (QStringList{u"1"_s, u"2"_s, u"x3"_s, u"x4"_s}));
+        QCOMPARE(column(t, 2), (QStringList{u"2026-12-01"_s, u"不是日期"_s, u"NULL"_s, u"2026-02-28"_s}));
+    }
+
+    void anEmptyResultHasItsColumns()
+    {
+        const ResultTable t = m_db->openTable(QStringLiteral("SELECT 付款人, 金额 FROM lines WHERE ID = 0"));
+        QCOMPARE(t.rowCount(), 0);
+        QCOMPARE(t.columnCount(), 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestResultTable)
+#include "test_result_table.moc"
