@@ -473,15 +473,6 @@ QString isoDateText(const db::ResultTable &lines, int line, int column)
     return text.isEmpty() ? text : DisplayFormats::isoDate(QDate::fromString(text.left(10), Qt::ISODate));
 }
 
-Decimal amountOf(const db::ResultTable &lines, int line, int column)
-{
-    if (lines.kind(column) == db::ResultTable::Kind::Decimal)
-        return lines.decimal(line, column);
-    if (lines.kind(column) == db::ResultTable::Kind::Integer)
-        return Decimal::fromInteger(lines.integer(line, column));
-    return Decimal::fromText(DisplayFormats::amount(lines.text(line, column).toDouble()));
-}
-
 // The widest text of a column as shown: of a text column each text that is not the one
 // above it, of a date column each distinct day, of another each line's text.
 int widestText(const QFont &font, const db::ResultTable &lines, int column,
@@ -528,11 +519,8 @@ void frm收款日报表::fillGrid(std::shared_ptr<const db::ResultTable> table)
     enum { Book, Bill, Payer, Item, Summary, Amount, Issued, Issuer, Paid, Cashier };
     int at[10];
     const char *const names[10] = {"入库单编号", "票据编号", "付款人", "项目", "摘要", "金额", "开票日期", "开票人", "收款日期", "收款人"};
-    for (int i = 0; i < 10; ++i) {
-        at[i] = lines.columnIndex(QString::fromUtf8(names[i]));
-        if (at[i] < 0)
-            throw db::DbError(-2146825023, QStringLiteral("在对应所需名称或序数的集合中，未找到项目：%1").arg(QString::fromUtf8(names[i])));
-    }
+    for (int i = 0; i < 10; ++i)
+        at[i] = lines.requireColumn(QString::fromUtf8(names[i]));
     auto textOf = [](int column) {
         return [column](const db::ResultTable &t, int line) { return t.text(line, column); };
     };
@@ -547,7 +535,7 @@ void frm收款日报表::fillGrid(std::shared_ptr<const db::ResultTable> table)
              return t.isNull(line, summary) ? QString() : QLatin1Char('[') + t.text(line, summary) + QLatin1Char(']');
          }},
         {AmountColumn, [amount](const db::ResultTable &t, int line) {
-             return t.isNull(line, amount) ? QString() : amountOf(t, line, amount).toFixed2();
+             return t.isNull(line, amount) ? QString() : t.number(line, amount).toFixed2();
          }},
         {7, [issued](const db::ResultTable &t, int line) { return isoDateText(t, line, issued); }},
         {8, textOf(at[Issuer])},
@@ -567,7 +555,7 @@ void frm收款日报表::fillGrid(std::shared_ptr<const db::ResultTable> table)
         if (lines.isNull(line, amount))
             continue;
         // The total adds the amounts as shown, to the cent.
-        const int length = amountOf(lines, line, amount).writeFixed2(digits);
+        const int length = lines.number(line, amount).writeFixed2(digits);
         total += Decimal::fromLatin1(std::string_view(digits, size_t(length)));
         widths[AmountColumn] = std::max(widths[AmountColumn], TextMeasure::widthTwips(font, QLatin1StringView(digits, length)));
     }

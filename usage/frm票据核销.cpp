@@ -301,58 +301,104 @@ void frm票据核销::LoadIssuedBooks()
 {
     const QString typeName = Combo1->listIndex() == 0 ? QString() : Combo1->text();
     Hourglass busy;
-    db::Recordset books = DbConnection().open(issuedBooksSql(SelectedDeptCode, typeName));
+    auto books = std::make_shared<const db::ResultTable>(DbConnection().openTable(issuedBooksSql(SelectedDeptCode, typeName)));
 
     FlexGrid *grid = MSFlexGrid1;
     grid->setRows(1);
     grid->hide();
-    for (; !books.eof(); books.moveNext()) {
-        const int row = grid->Rows();
-        grid->setRows(row + 1);
+    const int count = books->rowCount();
+    const int unused = books->requireColumn(QStringLiteral("未开数"));
+    grid->setRows(1 + count);
+    grid->setTableRows(1, books, bookColumns(*books));
+    for (int row = 1; row <= count; ++row) {
         grid->setRow(row);
-        fillRow(row, books);
-        widenColumns(row);
+        if (!books->number(row - 1, unused).isZero()) {
+            grid->setCol(Unused);
+            grid->setCellBackColor(unusedHighlight());
+            grid->setCellForeColor(Qt::white);
+        }
     }
+    widenColumns();
     grid->show();
     clearTotals();
 }
 
-void frm票据核销::fillRow(int row, const db::Recordset &books)
+namespace {
+
+// An amount as the list shows it, to the cent ("0.00" for NULL), and as the number shown.
+QString shownAmount(const db::ResultTable &books, int line, int column)
 {
-    FlexGrid *grid = MSFlexGrid1;
-    auto amountText = [&books](const QString &column) {
-        return books.isNull(column) ? QStringLiteral("0.00") : DisplayFormats::amount(books.number(column));
-    };
-    grid->setTextMatrix(row, RowNumber, QString::number(row));
-    grid->setTextMatrix(row, BookNumber, books.text(QStringLiteral("入库单编号")));
-    grid->setTextMatrix(row, TypeName, books.text(QStringLiteral("票据类型")));
-    grid->setTextMatrix(row, IssueDate, DisplayFormats::slashDate(books.date(QStringLiteral("领用日期"))));
-    grid->setTextMatrix(row, FirstNumber, books.text(QStringLiteral("起始编号")));
-    grid->setTextMatrix(row, LastNumber, books.text(QStringLiteral("终止编号")));
-    grid->setTextMatrix(row, BillCount, books.text(QStringLiteral("份数")));
-    grid->setTextMatrix(row, Issued, books.text(QStringLiteral("开票数")));
-    grid->setTextMatrix(row, Voided, books.text(QStringLiteral("作废数")));
-    grid->setTextMatrix(row, Unused, books.text(QStringLiteral("未开数")));
-    grid->setTextMatrix(row, IssuedAmount, amountText(QStringLiteral("开票金额")));
-    grid->setTextMatrix(row, Unpaid, books.text(QStringLiteral("预开数")));
-    grid->setTextMatrix(row, UnpaidAmount, amountText(QStringLiteral("预开金额")));
-    grid->setTextMatrix(row, Details, QStringLiteral("…"));
-    grid->setTextMatrix(row, IssueLineId, books.text(QStringLiteral("ID")));
-    if (books.number(QStringLiteral("未开数")) != 0) {
-        grid->setCol(Unused);
-        grid->setCellBackColor(unusedHighlight());
-        grid->setCellForeColor(Qt::white);
-    }
+    return books.number(line, column).toFixed2();
 }
 
-// Columns grow to the widest text they have held, never shrink.
-void frm票据核销::widenColumns(int row)
+std::optional<Decimal> shownAmountNumber(const db::ResultTable &books, int line, int column)
+{
+    char digits[48];
+    const int length = books.number(line, column).writeFixed2(digits);
+    return Decimal::fromLatin1(std::string_view(digits, size_t(length)));
+}
+
+QDate dateOf(const db::ResultTable &books, int line, int column)
+{
+    if (books.kind(column) == db::ResultTable::Kind::DateTime)
+        return books.date(line, column);
+    return QDate::fromString(books.text(line, column).left(10), Qt::ISODate);
+}
+
+} // namespace
+
+// The list's columns from the statement's: each cell's text is made when it is shown
+// or read; counts and amounts keep the number they show, which the totals add.
+std::vector<FlexGridTableColumn> frm票据核销::bookColumns(const db::ResultTable &books) const
+{
+    auto textOf = [&books](const char *name) {
+        const int c = books.requireColumn(QString::fromUtf8(name));
+        return [c](const db::ResultTable &t, int line) { return t.text(line, c); };
+    };
+    auto countOf = [&books](int gridColumn, const char *name) {
+        const int c = books.requireColumn(QString::fromUtf8(name));
+        return FlexGridTableColumn{gridColumn, [c](const db::ResultTable &t, int line) { return t.text(line, c); },
+                                   [c](const db::ResultTable &t, int line) { return std::optional<Decimal>(t.number(line, c)); }};
+    };
+    auto amountOf = [&books](int gridColumn, const char *name) {
+        const int c = books.requireColumn(QString::fromUtf8(name));
+        return FlexGridTableColumn{gridColumn, [c](const db::ResultTable &t, int line) { return shownAmount(t, line, c); },
+                                   [c](const db::ResultTable &t, int line) { return shownAmountNumber(t, line, c); }};
+    };
+    const int issueDate = books.requireColumn(QStringLiteral("领用日期"));
+    return {
+        {RowNumber, [](const db::ResultTable &, int line) { return QString::number(line + 1); }},
+        {BookNumber, textOf("入库单编号")},
+        {TypeName, textOf("票据类型")},
+        {IssueDate, [issueDate](const db::ResultTable &t, int line) { return DisplayFormats::slashDate(dateOf(t, line, issueDate)); }},
+        {FirstNumber, textOf("起始编号")},
+        {LastNumber, textOf("终止编号")},
+        countOf(BillCount, "份数"),
+        countOf(Issued, "开票数"),
+        countOf(Voided, "作废数"),
+        countOf(Unused, "未开数"),
+        amountOf(IssuedAmount, "开票金额"),
+        countOf(Unpaid, "预开数"),
+        amountOf(UnpaidAmount, "预开金额"),
+        {Details, [](const db::ResultTable &, int) { return QStringLiteral("…"); }},
+        {IssueLineId, textOf("ID")},
+    };
+}
+
+// Columns grow to the widest text they hold, never shrink.
+void frm票据核销::widenColumns()
 {
     FlexGrid *grid = MSFlexGrid1;
     for (int col = 0; col <= LastWidenedColumn; ++col) {
-        const int wanted = TextMeasure::widthTwips(font(), grid->TextMatrix(row, col)) + 90;
-        if (wanted > grid->ColWidth(col))
-            grid->setColWidth(col, wanted);
+        int widest = 0;
+        QString measured;
+        for (int row = 1; row < grid->Rows(); ++row) {
+            const QString text = grid->TextMatrix(row, col);
+            if (text != measured)
+                widest = std::max(widest, TextMeasure::widthTwips(font(), measured = text));
+        }
+        if (widest + 90 > grid->ColWidth(col) && grid->Rows() > 1)
+            grid->setColWidth(col, widest + 90);
     }
 }
 
@@ -427,7 +473,10 @@ void frm票据核销::addRowToTotals(int row, int sign)
         const Decimal total = sign > 0 ? valueOf(box->text()) + value : valueOf(box->text()) - value;
         box->setText(asAmount ? total.toFixed2() : total.toText());
     };
-    auto cell = [&](int col) { return valueOf(grid->TextMatrix(row, col)); };
+    auto cell = [&](int col) {
+        const std::optional<Decimal> shown = grid->cellNumber(row, col);
+        return shown ? *shown : valueOf(grid->TextMatrix(row, col));
+    };
     apply(Text1, Decimal::fromInteger(1), false);
     apply(Text2, cell(Issued), false);
     apply(Text3, cell(Voided), false);

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "platform/db/ResultTable.h"
+#include "platform/ui/FlexGridModel.h"
 #include "shell/ChildWindow.h"
 
 #include <map>
+#include <vector>
 
 namespace db {
 class Recordset;
@@ -68,8 +71,8 @@ private:
     void loadBillTypes();
     void loadDepartmentTree();
     void chooseSelectedDepartment();
-    void fillRow(int row, const db::Recordset &books);
-    void widenColumns(int row);
+    std::vector<FlexGridTableColumn> bookColumns(const db::ResultTable &books) const;
+    void widenColumns();
     void fitTreeToGrid();
     void markRow(int row);
     void paintMark(int row, const QColor &colour);

@@ -1,5 +1,7 @@
 #include "platform/db/ResultTable.h"
 
+#include "platform/db/DbError.h"
+
 namespace db {
 namespace {
 
@@ -85,6 +87,31 @@ int ResultTable::columnIndex(const QString &name) const
         if (m_columns[i].name.compare(name, Qt::CaseInsensitive) == 0)
             return int(i);
     return -1;
+}
+
+int ResultTable::requireColumn(const QString &name) const
+{
+    const int index = columnIndex(name);
+    if (index < 0)
+        throw DbError(-2146825023, QStringLiteral("在对应所需名称或序数的集合中，未找到项目：%1").arg(name));
+    return index;
+}
+
+Decimal ResultTable::number(int row, int column) const
+{
+    if (isNull(row, column))
+        return Decimal();
+    switch (kind(column)) {
+    case Kind::Decimal:
+        return decimal(row, column);
+    case Kind::Integer:
+        return Decimal::fromInteger(integer(row, column));
+    case Kind::Text:
+        return Decimal::fromText(text(row, column));
+    case Kind::DateTime:
+        break;
+    }
+    return Decimal();
 }
 
 bool ResultTable::isNull(int row, int column) const

@@ -29,6 +29,8 @@ public:
     QStringList columnNames() const;
     // The first column of that name (case-insensitive), or -1.
     int columnIndex(const QString &name) const;
+    // The same; a missing column is a DbError, as with db::Recordset.
+    int requireColumn(const QString &name) const;
     Kind kind(int column) const { return m_columns[size_t(column)].kind; }
 
     bool isNull(int row, int column) const;
@@ -43,6 +45,9 @@ public:
     QDate date(int row, int column) const;
     int msecsOfDay(int row, int column) const;
     QDateTime dateTime(int row, int column) const;
+    // A cell as an exact number: a decimal or an integer as it is, a text read the
+    // lenient way (Decimal::fromText); NULL and dates give 0.
+    Decimal number(int row, int column) const;
     // The value as db::Recordset::text gives it: empty for NULL, a date at midnight as
     // "yyyy-MM-dd", other dates and times as "yyyy-MM-dd HH:mm:ss", decimals without
     // trailing zeros.

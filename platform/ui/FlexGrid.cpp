@@ -201,6 +201,11 @@ void FlexGrid::setTextMatrix(int row, int col, const QString &text)
         repaintCell(row, col);
 }
 
+std::optional<Decimal> FlexGrid::cellNumber(int row, int col) const
+{
+    return m_model->number(row, col);
+}
+
 void FlexGrid::setTableRows(int firstRow, std::shared_ptr<const db::ResultTable> table,
                             std::vector<FlexGridTableColumn> columns)
 {

@@ -40,6 +40,9 @@ public:
     int FixedCols() const;
     void setFixedCols(int cols);
     QString TextMatrix(int row, int col) const;
+    // The number a cell shows, when its rows come from a table column that keeps one
+    // (see setTableRows) and it was not written since; otherwise none.
+    std::optional<Decimal> cellNumber(int row, int col) const;
     void setTextMatrix(int row, int col, const QString &text);
     // Columns 0 … count - 1 of a row at once, as setTextMatrix would set them.
     void setRowTexts(int row, const QString *texts, int count);

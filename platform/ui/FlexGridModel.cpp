@@ -114,6 +114,14 @@ QString FlexGridModel::text(int row, int column) const
     return column < cells.size() ? cells[column] : QString();
 }
 
+std::optional<Decimal> FlexGridModel::number(int row, int column) const
+{
+    if (!contains(row, column) || !inTable(row, column) || !m_tableNumber[size_t(column)]
+        || m_tableWrites.contains(cellKey(row, column)))
+        return std::nullopt;
+    return m_tableNumber[size_t(column)](*m_table, row - m_tableFirstRow);
+}
+
 void FlexGridModel::setRowTexts(int row, const QString *texts, int count)
 {
     count = std::min(count, m_columns);
@@ -164,9 +172,13 @@ void FlexGridModel::setTableRows(int firstRow, std::shared_ptr<const db::ResultT
     m_table = std::move(table);
     m_tableFirstRow = firstRow;
     m_tableText.assign(size_t(m_columns), {});
-    for (FlexGridTableColumn &column : columns)
-        if (column.gridColumn >= 0 && column.gridColumn < m_columns)
+    m_tableNumber.assign(size_t(m_columns), {});
+    for (FlexGridTableColumn &column : columns) {
+        if (column.gridColumn >= 0 && column.gridColumn < m_columns) {
             m_tableText[size_t(column.gridColumn)] = std::move(column.text);
+            m_tableNumber[size_t(column.gridColumn)] = std::move(column.number);
+        }
+    }
     noteChange(firstRow, 0, TextChanged);
     noteChange(firstRow + m_table->rowCount() - 1, m_columns - 1, TextChanged);
 }
@@ -189,6 +201,7 @@ void FlexGridModel::releaseTable(int endRow)
     }
     m_table.reset();
     m_tableText.clear();
+    m_tableNumber.clear();
     m_tableWrites.clear();
 }
 

@@ -6,7 +6,10 @@
 #include <QList>
 #include <QString>
 
+#include "platform/Decimal.h"
+
 #include <functional>
+#include <optional>
 #include <memory>
 #include <vector>
 
@@ -20,6 +23,8 @@ struct FlexGridTableColumn
 {
     int gridColumn = 0;
     std::function<QString(const db::ResultTable &table, int line)> text;
+    // The number the cell shows, for columns of amounts and counts (optional).
+    std::function<std::optional<Decimal>(const db::ResultTable &table, int line)> number = {};
 };
 
 // The cells of a FlexGrid: text and optional colours per cell, no object per cell.
@@ -43,6 +48,8 @@ public:
 
     bool contains(int row, int column) const;
     QString text(int row, int column) const;
+    // The number of a cell shown from a table column that has one and not written since.
+    std::optional<Decimal> number(int row, int column) const;
     void setText(int row, int column, const QString &text);
     // The texts of columns 0 … count - 1 of a row at once (a row filled in one go).
     void setRowTexts(int row, const QString *texts, int count);
@@ -90,6 +97,7 @@ private:
     std::shared_ptr<const db::ResultTable> m_table;
     int m_tableFirstRow = 0;
     std::vector<std::function<QString(const db::ResultTable &, int)>> m_tableText; // by grid column
+    std::vector<std::function<std::optional<Decimal>(const db::ResultTable &, int)>> m_tableNumber;
     QHash<quint64, QString> m_tableWrites; // cells of the table's rows written since
     PendingChange m_pending;
 };
