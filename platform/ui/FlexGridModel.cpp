@@ -68,13 +68,15 @@ void FlexGridModel::setColumns(int columns)
         releaseTable(rowCount());
         beginRemoveColumns({}, columns, m_columns - 1);
         // Dropped columns lose their contents, so growing again gives empty cells.
-        for (Row &row : m_rows) {
-            if (row.text.size() > columns)
-                row.text.resize(columns);
-            if (row.back.size() > columns)
-                row.back.resize(columns);
-            if (row.fore.size() > columns)
-                row.fore.resize(columns);
+        for (const std::unique_ptr<Row> &row : m_rows) {
+            if (!row)
+                continue;
+            if (row->text.size() > columns)
+                row->text.resize(columns);
+            if (row->back.size() > columns)
+                row->back.resize(columns);
+            if (row->fore.size() > columns)
+                row->fore.resize(columns);
         }
         m_columns = columns;
         endRemoveColumns();
@@ -89,6 +91,14 @@ void FlexGridModel::removeRowAt(int row)
     beginRemoveRows({}, row, row);
     m_rows.erase(m_rows.begin() + row);
     endRemoveRows();
+}
+
+FlexGridModel::Row &FlexGridModel::rowFor(int row)
+{
+    std::unique_ptr<Row> &cells = m_rows[size_t(row)];
+    if (!cells)
+        cells = std::make_unique<Row>();
+    return *cells;
 }
 
 bool FlexGridModel::contains(int row, int column) const
@@ -110,8 +120,8 @@ QString FlexGridModel::text(int row, int column) const
         const auto written = m_tableWrites.constFind(cellKey(row, column));
         return written != m_tableWrites.constEnd() ? *written : m_tableText[size_t(column)](*m_table, row - m_tableFirstRow);
     }
-    const QList<QString> &cells = m_rows[row].text;
-    return column < cells.size() ? cells[column] : QString();
+    const Row *cells = m_rows[size_t(row)].get();
+    return cells && column < cells->text.size() ? cells->text[column] : QString();
 }
 
 std::optional<Decimal> FlexGridModel::number(int row, int column) const
@@ -127,7 +137,7 @@ void FlexGridModel::setRowTexts(int row, const QString *texts, int count)
     count = std::min(count, m_columns);
     if (!contains(row, 0) || count <= 0)
         return;
-    QList<QString> &cells = m_rows[row].text;
+    QList<QString> &cells = rowFor(row).text;
     if (cells.size() < m_columns)
         cells.resize(m_columns);
     for (int column = 0; column < count; ++column) {
@@ -151,7 +161,9 @@ void FlexGridModel::setText(int row, int column, const QString &text)
         noteChange(row, column, TextChanged);
         return;
     }
-    QList<QString> &cells = m_rows[row].text;
+    if (text.isEmpty() && !m_rows[size_t(row)])
+        return;
+    QList<QString> &cells = rowFor(row).text;
     if (column >= cells.size()) {
         if (text.isEmpty())
             return;
@@ -192,7 +204,7 @@ void FlexGridModel::releaseTable(int endRow)
     for (int row = m_tableFirstRow; row < end; ++row) {
         for (int column = 0; column < m_columns; ++column)
             texts[size_t(column)] = inTable(row, column) ? text(row, column) : QString();
-        QList<QString> &cells = m_rows[size_t(row)].text;
+        QList<QString> &cells = rowFor(row).text;
         if (cells.size() < m_columns)
             cells.resize(m_columns);
         for (int column = 0; column < m_columns; ++column)
@@ -225,23 +237,23 @@ bool FlexGridModel::setColorAt(QList<QColor> &colors, int column, const QColor &
 
 QColor FlexGridModel::backColor(int row, int column) const
 {
-    return contains(row, column) ? colorAt(m_rows[row].back, column) : QColor();
+    return contains(row, column) && m_rows[size_t(row)] ? colorAt(m_rows[size_t(row)]->back, column) : QColor();
 }
 
 QColor FlexGridModel::foreColor(int row, int column) const
 {
-    return contains(row, column) ? colorAt(m_rows[row].fore, column) : QColor();
+    return contains(row, column) && m_rows[size_t(row)] ? colorAt(m_rows[size_t(row)]->fore, column) : QColor();
 }
 
 void FlexGridModel::setBackColor(int row, int column, const QColor &color)
 {
-    if (contains(row, column) && setColorAt(m_rows[row].back, column, color))
+    if (contains(row, column) && (color.isValid() || m_rows[size_t(row)]) && setColorAt(rowFor(row).back, column, color))
         noteChange(row, column, BackChanged);
 }
 
 void FlexGridModel::setForeColor(int row, int column, const QColor &color)
 {
-    if (contains(row, column) && setColorAt(m_rows[row].fore, column, color))
+    if (contains(row, column) && (color.isValid() || m_rows[size_t(row)]) && setColorAt(rowFor(row).fore, column, color))
         noteChange(row, column, ForeChanged);
 }
 

@@ -92,7 +92,11 @@ private:
     void releaseTable(int endRow);
     static quint64 cellKey(int row, int column) { return (quint64(quint32(row)) << 32) | quint32(column); }
 
-    std::vector<Row> m_rows;
+    // A row's contents, made on its first write: rows that only show a table's lines
+    // (or nothing) cost a pointer.
+    Row &rowFor(int row);
+
+    std::vector<std::unique_ptr<Row>> m_rows;
     int m_columns = 0;
     std::shared_ptr<const db::ResultTable> m_table;
     int m_tableFirstRow = 0;
