@@ -54,7 +54,14 @@ const PainterPrintSurface::FontMetrics &PainterPrintSurface::current() const
 
 double PainterPrintSurface::textWidth(const QString &text) const
 {
-    return current().metrics.horizontalAdvance(text) / m_dotsPerTwipX;
+    const FontMetrics &font = current();
+    auto found = font.widths.constFind(text);
+    if (found == font.widths.constEnd()) {
+        if (font.widths.size() >= MaxWidthsPerFont)
+            font.widths.clear();
+        found = font.widths.insert(text, font.metrics.horizontalAdvance(text));
+    }
+    return *found / m_dotsPerTwipX;
 }
 
 double PainterPrintSurface::lineHeight() const

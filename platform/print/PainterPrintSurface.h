@@ -4,6 +4,7 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QHash>
 #include <QPainter>
 
 #include <map>
@@ -49,6 +50,10 @@ private:
         QFontMetricsF metrics;
         double ascent;
         double height;
+        // Widths of texts measured in this font, in dots: a table's cells repeat their
+        // texts (dates, names, items), and a cell is measured to fit it and again to
+        // align it. Shaping each text once keeps every width exactly as measured.
+        mutable QHash<QString, double> widths = {};
     };
     const FontMetrics &current() const;
     double toDotsX(double twips) const { return twips * m_dotsPerTwipX; }
@@ -62,5 +67,6 @@ private:
     // The fonts used so far with their metrics on this device: a page changes between
     // the head's font and the grid's font, and every page does it again.
     mutable std::map<QString, FontMetrics> m_fonts;
+    static constexpr qsizetype MaxWidthsPerFont = 100000;
     mutable const FontMetrics *m_current = nullptr;
 };
