@@ -253,8 +253,15 @@ void exportGrid(const GridExport &request, const ExportProgress &progress)
             continue;
         }
         for (int k = 0; k < count; ++k) {
-            const QString text = grid.TextMatrix(i, columns[size_t(k)]);
             const int f = format[amount[size_t(k)]];
+            // A cell that keeps the number it shows is written from that number.
+            if (amount[size_t(k)]) {
+                if (const std::optional<Decimal> number = grid.cellNumber(i, columns[size_t(k)])) {
+                    book.writeNumber(row, k, number->toDouble(), f);
+                    continue;
+                }
+            }
+            const QString text = grid.TextMatrix(i, columns[size_t(k)]);
             if (text.isEmpty()) {
                 book.writeBlank(row, k, f);
             } else if (amount[size_t(k)]) {

@@ -534,8 +534,15 @@ void frm收款日报表::fillGrid(std::shared_ptr<const db::ResultTable> table)
         {5, [summary](const db::ResultTable &t, int line) {
              return t.isNull(line, summary) ? QString() : QLatin1Char('[') + t.text(line, summary) + QLatin1Char(']');
          }},
-        {AmountColumn, [amount](const db::ResultTable &t, int line) {
+        {AmountColumn,
+         [amount](const db::ResultTable &t, int line) {
              return t.isNull(line, amount) ? QString() : t.number(line, amount).toFixed2();
+         },
+         [amount](const db::ResultTable &t, int line) -> std::optional<Decimal> {
+             if (t.isNull(line, amount))
+                 return std::nullopt;
+             char digits[48];
+             return Decimal::fromLatin1(std::string_view(digits, size_t(t.number(line, amount).writeFixed2(digits))));
          }},
         {7, [issued](const db::ResultTable &t, int line) { return isoDateText(t, line, issued); }},
         {8, textOf(at[Issuer])},
@@ -569,7 +576,7 @@ void frm收款日报表::fillGrid(std::shared_ptr<const db::ResultTable> table)
     if (count > 0) {
         grid->setRows(count + 2);
         grid->setTextMatrix(count + 1, 1, QStringLiteral("合计"));
-        grid->setTextMatrix(count + 1, AmountColumn, totalText);
+        grid->setCellNumber(count + 1, AmountColumn, total, totalText);
     } else {
         grid->setRows(1);
     }

@@ -206,6 +206,13 @@ std::optional<Decimal> FlexGrid::cellNumber(int row, int col) const
     return m_model->number(row, col);
 }
 
+void FlexGrid::setCellNumber(int row, int col, const Decimal &number, const QString &text)
+{
+    m_model->setNumber(row, col, text, number);
+    if (isVisible())
+        repaintCell(row, col);
+}
+
 void FlexGrid::setTableRows(int firstRow, std::shared_ptr<const db::ResultTable> table,
                             std::vector<FlexGridTableColumn> columns)
 {

@@ -43,6 +43,9 @@ public:
     // The number a cell shows, when its rows come from a table column that keeps one
     // (see setTableRows) and it was not written since; otherwise none.
     std::optional<Decimal> cellNumber(int row, int col) const;
+    // Writes a cell's text and the number it stands for (cellNumber gives it back until
+    // the cell is written again).
+    void setCellNumber(int row, int col, const Decimal &number, const QString &text);
     void setTextMatrix(int row, int col, const QString &text);
     // Columns 0 … count - 1 of a row at once, as setTextMatrix would set them.
     void setRowTexts(int row, const QString *texts, int count);

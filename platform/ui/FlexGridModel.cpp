@@ -51,6 +51,7 @@ void FlexGridModel::setRows(int rows)
         endInsertRows();
     } else if (rows < current) {
         releaseTable(rows);
+        moveNumbers([rows](int &row, int &) { return row < rows; });
         beginRemoveRows({}, rows, current - 1);
         m_rows.resize(rows);
         endRemoveRows();
@@ -66,6 +67,7 @@ void FlexGridModel::setColumns(int columns)
         endInsertColumns();
     } else if (columns < m_columns) {
         releaseTable(rowCount());
+        moveNumbers([columns](int &, int &column) { return column < columns; });
         beginRemoveColumns({}, columns, m_columns - 1);
         // Dropped columns lose their contents, so growing again gives empty cells.
         for (const std::unique_ptr<Row> &row : m_rows) {
@@ -88,6 +90,13 @@ void FlexGridModel::removeRowAt(int row)
     if (row < 0 || row >= rowCount())
         return;
     releaseTable(rowCount());
+    moveNumbers([row](int &r, int &) {
+        if (r == row)
+            return false;
+        if (r > row)
+            --r;
+        return true;
+    });
     beginRemoveRows({}, row, row);
     m_rows.erase(m_rows.begin() + row);
     endRemoveRows();
@@ -124,8 +133,31 @@ QString FlexGridModel::text(int row, int column) const
     return cells && column < cells->text.size() ? cells->text[column] : QString();
 }
 
+void FlexGridModel::moveNumbers(const std::function<bool(int &row, int &column)> &keep)
+{
+    if (m_numbers.isEmpty())
+        return;
+    QHash<quint64, Decimal> kept;
+    for (auto it = m_numbers.constBegin(); it != m_numbers.constEnd(); ++it) {
+        int row = int(it.key() >> 32), column = int(quint32(it.key()));
+        if (keep(row, column))
+            kept.insert(cellKey(row, column), it.value());
+    }
+    m_numbers = std::move(kept);
+}
+
+void FlexGridModel::setNumber(int row, int column, const QString &text, const Decimal &number)
+{
+    if (!contains(row, column))
+        return;
+    setText(row, column, text);
+    m_numbers.insert(cellKey(row, column), number);
+}
+
 std::optional<Decimal> FlexGridModel::number(int row, int column) const
 {
+    if (const auto written = m_numbers.constFind(cellKey(row, column)); written != m_numbers.constEnd())
+        return *written;
     if (!contains(row, column) || !inTable(row, column) || !m_tableNumber[size_t(column)]
         || m_tableWrites.contains(cellKey(row, column)))
         return std::nullopt;
@@ -141,6 +173,7 @@ void FlexGridModel::setRowTexts(int row, const QString *texts, int count)
     if (cells.size() < m_columns)
         cells.resize(m_columns);
     for (int column = 0; column < count; ++column) {
+        m_numbers.remove(cellKey(row, column));
         if (inTable(row, column))
             m_tableWrites.insert(cellKey(row, column), texts[column]);
         else
@@ -154,6 +187,7 @@ void FlexGridModel::setText(int row, int column, const QString &text)
 {
     if (!contains(row, column))
         return;
+    m_numbers.remove(cellKey(row, column));
     if (inTable(row, column)) {
         if (FlexGridModel::text(row, column) == text)
             return;

@@ -48,8 +48,11 @@ public:
 
     bool contains(int row, int column) const;
     QString text(int row, int column) const;
-    // The number of a cell shown from a table column that has one and not written since.
+    // The number a cell shows: one written with setNumber, or one of a table column that
+    // keeps numbers (when the cell was not written since); otherwise none.
     std::optional<Decimal> number(int row, int column) const;
+    // Writes a cell's text and the number it stands for.
+    void setNumber(int row, int column, const QString &text, const Decimal &number);
     void setText(int row, int column, const QString &text);
     // The texts of columns 0 … count - 1 of a row at once (a row filled in one go).
     void setRowTexts(int row, const QString *texts, int count);
@@ -103,5 +106,8 @@ private:
     std::vector<std::function<QString(const db::ResultTable &, int)>> m_tableText; // by grid column
     std::vector<std::function<std::optional<Decimal>(const db::ResultTable &, int)>> m_tableNumber;
     QHash<quint64, QString> m_tableWrites; // cells of the table's rows written since
+    QHash<quint64, Decimal> m_numbers;     // cells written with setNumber
+    // Keeps the written numbers of the cells for which `keep` gives where they go now.
+    void moveNumbers(const std::function<bool(int &row, int &column)> &keep);
     PendingChange m_pending;
 };

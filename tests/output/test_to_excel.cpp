@@ -5,6 +5,7 @@
 // everything else kept; files refused; failures and a cancel that leave every file
 // as it was.
 #include "output/frmToExcel.h"
+#include "platform/Decimal.h"
 #include "platform/Clock.h"
 #include "platform/sheet/Workbook.h"
 #include "platform/ui/CheckBox.h"
@@ -467,6 +468,26 @@ private slots:
             }
             QCOMPARE(book.value(SheetName, u"B%1"_s.arg(i + 5)).toString(), texts[i]);
         }
+    }
+
+    // A cell that keeps the number it shows is written from that number, whatever its
+    // text says; written again as text, it is read from its text.
+    void amountCellsThatKeepANumberAreWrittenFromIt()
+    {
+        grid = gridOf(u">金额|<号码"_s, {{u"0"_s, u"a"_s}, {u"0"_s, u"b"_s}, {u"0"_s, u"c"_s}});
+        grid->setCellNumber(1, 0, Decimal::fromText(u"12.5"_s), u"十二元五角"_s);
+        grid->setCellNumber(2, 0, Decimal::fromText(u"-0.01"_s), u"-0.01"_s);
+        grid->setCellNumber(3, 0, Decimal::fromText(u"7"_s), u"7.00"_s);
+        grid->setTextMatrix(3, 0, u"abc"_s);
+        QCOMPARE(grid->TextMatrix(1, 0), u"十二元五角"_s);
+        QVERIFY(exportTo(path(u"数2.xlsx"_s)));
+        const Book book = Book::read(path(u"数2.xlsx"_s));
+        QVERIFY2(book.error.isEmpty(), qPrintable(book.error));
+        QCOMPARE(book.cell(SheetName, u"A5"_s)[u"type"].toString(), u"n"_s);
+        QCOMPARE(book.cell(SheetName, u"A5"_s)[u"value"].toDouble(), 12.5);
+        QCOMPARE(book.cell(SheetName, u"A6"_s)[u"value"].toDouble(), -0.01);
+        QCOMPARE(book.cell(SheetName, u"A7"_s)[u"type"].toString(), u"s"_s);
+        QCOMPARE(book.cell(SheetName, u"A7"_s)[u"value"].toString(), u"abc"_s);
     }
 
     void unchosenColumnsAreLeftOut()
