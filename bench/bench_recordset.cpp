@@ -8,7 +8,7 @@
 // Run: build/bench/bench_recordset [--runs N] [--only recordset|floor]
 // (the first run generates the data; --only times one side alone, for a profiler)
 #include "bench/OfficeData.h"
-#include "report/VoidReportSql.h"
+#include "bench/PropertyReport.h"
 #include "platform/db/Connection.h"
 #include "platform/db/TsqlAdapter.h"
 
@@ -75,13 +75,7 @@ int main(int argc, char **argv)
 
     const QString file = bench::cachedOfficeDatabase();
     const bench::OfficeFacts &facts = bench::officeFacts();
-    VoidReportFilter filter;
-    filter.officeCode = facts.propertyOffice;
-    filter.firstDay = facts.firstDay;
-    filter.lastDay = facts.today;
-    filter.paymentMethods = facts.paymentMethods;
-    filter.itemCodes = facts.itemCodes;
-    const QString sql = voidReportSql(filter);
+    const QString sql = bench::propertyOfficeReportSql();
     const QStringList adapted = db::TsqlAdapter::toSqlite(sql);
     if (adapted.size() != 1) {
         out << "the report statement did not adapt to one statement\n";

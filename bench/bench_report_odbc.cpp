@@ -8,7 +8,7 @@
 //
 // Run: build/bench/bench_report_odbc [--runs N]   (default 3)
 #include "bench/OfficeData.h"
-#include "report/VoidReportSql.h"
+#include "bench/PropertyReport.h"
 #include "TdsTestServer.h"
 #include "platform/db/Connection.h"
 
@@ -70,14 +70,7 @@ int main(int argc, char **argv)
         out << "cannot copy the office database\n";
         return 1;
     }
-    const bench::OfficeFacts &facts = bench::officeFacts();
-    VoidReportFilter filter;
-    filter.officeCode = facts.propertyOffice;
-    filter.firstDay = facts.firstDay;
-    filter.lastDay = facts.today;
-    filter.paymentMethods = facts.paymentMethods;
-    filter.itemCodes = facts.itemCodes;
-    const QString sql = voidReportSql(filter);
+    const QString sql = bench::propertyOfficeReportSql();
 
     try {
         TdsTestServer server(file, folder.path());

@@ -429,18 +429,33 @@ DbError sqliteError(sqlite3 *handle, int resultCode)
 
 } // namespace
 
-// Reading straight from SQLite: each value becomes a QVariant once, texts decoded from
-// UTF-8 by Qt, with none of the copies of Qt's SQL layer in between.
-void Connection::readSqlite(sqlite3 *handle, const QString &statement, Recordset &into, bool readRows)
+namespace {
+
+using PreparedStatement = std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)>;
+
+// One statement prepared on the SQLite handle; a failure or an empty text is a DbError.
+PreparedStatement prepareSqlite(sqlite3 *handle, const QString &statement)
 {
     const QByteArray text = statement.toUtf8();
     sqlite3_stmt *prepared = nullptr;
-    int rc = sqlite3_prepare_v2(handle, text.constData(), int(text.size()), &prepared, nullptr);
-    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> owner(prepared, sqlite3_finalize);
+    const int rc = sqlite3_prepare_v2(handle, text.constData(), int(text.size()), &prepared, nullptr);
+    PreparedStatement owner(prepared, sqlite3_finalize);
     if (rc != SQLITE_OK)
         throw sqliteError(handle, rc);
     if (!prepared)
         throw DbError(QStringLiteral("命令文本为空。"));
+    return owner;
+}
+
+} // namespace
+
+// Reading straight from SQLite: each value becomes a QVariant once, texts decoded from
+// UTF-8 by Qt, with none of the copies of Qt's SQL layer in between.
+void Connection::readSqlite(sqlite3 *handle, const QString &statement, Recordset &into, bool readRows)
+{
+    const PreparedStatement owner = prepareSqlite(handle, statement);
+    sqlite3_stmt *prepared = owner.get();
+    int rc = SQLITE_OK;
     const int count = sqlite3_column_count(prepared);
     QStringList names;
     std::vector<QMetaType::Type> types;
@@ -548,18 +563,13 @@ ResultTable tableOf(Recordset &rows)
 
 } // namespace
 
-// Reading straight from SQLite into typed columns: a text is converted only the first
-// time the column meets it.
+// Reading straight from SQLite into typed columns: texts stay the engine's UTF-8, numbers
+// and dates become numbers, with no object per cell.
 ResultTable Connection::readSqliteTable(sqlite3 *handle, const QString &statement)
 {
-    const QByteArray text = statement.toUtf8();
-    sqlite3_stmt *prepared = nullptr;
-    int rc = sqlite3_prepare_v2(handle, text.constData(), int(text.size()), &prepared, nullptr);
-    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> owner(prepared, sqlite3_finalize);
-    if (rc != SQLITE_OK)
-        throw sqliteError(handle, rc);
-    if (!prepared)
-        throw DbError(QStringLiteral("命令文本为空。"));
+    const PreparedStatement owner = prepareSqlite(handle, statement);
+    sqlite3_stmt *prepared = owner.get();
+    int rc = SQLITE_OK;
     const int count = sqlite3_column_count(prepared);
     QStringList names;
     std::vector<int> kinds;
@@ -593,7 +603,7 @@ ResultTable Connection::readSqliteTable(sqlite3 *handle, const QString &statemen
     return builder.take();
 }
 
-Recordset Connection::open(const QString &sql)
+QString Connection::runAllButLast(const QString &sql)
 {
     requireOpen();
     logStatement(sql);
@@ -602,26 +612,26 @@ Recordset Connection::open(const QString &sql)
         throw DbError(QStringLiteral("命令文本为空。"));
     if (statements.size() > 1)
         runStatements(statements.mid(0, statements.size() - 1));
+    return statements.last();
+}
+
+Recordset Connection::open(const QString &sql)
+{
+    const QString last = runAllButLast(sql);
     Recordset result;
-    runQuery(statements.last(), result);
+    runQuery(last, result);
     return result;
 }
 
 ResultTable Connection::openTable(const QString &sql)
 {
-    requireOpen();
-    logStatement(sql);
-    const QStringList statements = adapt(sql);
-    if (statements.isEmpty())
-        throw DbError(QStringLiteral("命令文本为空。"));
-    if (statements.size() > 1)
-        runStatements(statements.mid(0, statements.size() - 1));
+    const QString last = runAllButLast(sql);
     if (sqlite3 *handle = sqliteHandle()) {
-        countStatement(statements.last());
-        return readSqliteTable(handle, statements.last());
+        countStatement(last);
+        return readSqliteTable(handle, last);
     }
     Recordset rows;
-    runQuery(statements.last(), rows);
+    runQuery(last, rows);
     return tableOf(rows);
 }
 

@@ -88,6 +88,9 @@ private:
     void logStatement(const QString &text);
     void countStatement(const QString &text);
     QStringList adapt(const QString &sql) const;
+    // Logs a text, runs every statement of it but the last, and returns the last (the one
+    // whose result is read).
+    QString runAllButLast(const QString &sql);
     enum class Reading { ColumnsAndRows, ColumnsOnly, PendingRows };
     void runQuery(const QString &statement, Recordset &into, Reading reading = Reading::ColumnsAndRows);
     void readPendingRows(EditableRecordset &into);
