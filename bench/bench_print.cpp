@@ -115,7 +115,7 @@ QPageLayout landscape()
 Times engineMs(FlexGrid *grid, const QString &file)
 {
     const Stopwatch watch;
-    if (!printGridToPdf(grid, file, Title, Subtitle, false, 0, landscape()))
+    if (!printGridToPdf(*grid, file, Title, Subtitle, false, 0, landscape()))
         qFatal("the engine printed nothing");
     return watch.elapsed();
 }

@@ -1,7 +1,7 @@
 #include "output/ExportGrid.h"
 
 #include "platform/sheet/Workbook.h"
-#include "platform/ui/FlexGrid.h"
+#include "platform/ui/GridTable.h"
 
 #include <charconv>
 #include <cmath>
@@ -16,9 +16,9 @@ constexpr int TitleRow = 0, TagRow = 1, DateRow = 2, FirstGridRow = 3;
 
 // A column is written with the amount format when its alignment is right-aligned or
 // general (the grid's values above 5), as text otherwise.
-bool isAmountColumn(const FlexGrid &grid, int col)
+bool isAmountColumn(const GridTable &grid, int col)
 {
-    return grid.ColAlignment(col) > 5;
+    return grid.column(col).alignment > 5;
 }
 
 // What a header cell holds once written: its text, or the number an amount column
@@ -200,11 +200,11 @@ std::optional<double> spreadsheetNumber(QStringView text)
 
 void exportGrid(const GridExport &request, const ExportProgress &progress)
 {
-    const FlexGrid &grid = *request.grid;
+    const GridTable &grid = *request.grid;
     const std::vector<int> &columns = request.columns;
     const int count = int(columns.size());
-    const int rows = grid.Rows();
-    const int headerRows = grid.FixedRows() == 2 && rows >= 2 ? 2 : std::min(rows, 1);
+    const int rows = grid.rows();
+    const int headerRows = grid.fixedRows() == 2 && rows >= 2 ? 2 : std::min(rows, 1);
 
     sheet::Workbook book(request.file, request.sheetName);
     const Formats formats = addFormats(book);
@@ -212,14 +212,14 @@ void exportGrid(const GridExport &request, const ExportProgress &progress)
     std::vector<int> amount(static_cast<size_t>(count));
     for (int k = 0; k < count; ++k) {
         amount[size_t(k)] = isAmountColumn(grid, columns[size_t(k)]);
-        book.setColumnWidth(k, grid.ColWidth(columns[size_t(k)]) / 100.0);
+        book.setColumnWidth(k, grid.column(columns[size_t(k)]).width / 100.0);
     }
 
     // Header rows: their values first, for the merges.
     std::vector<std::vector<CellValue>> header(static_cast<size_t>(headerRows), std::vector<CellValue>(static_cast<size_t>(count)));
     for (int i = 0; i < headerRows; ++i)
         for (int k = 0; k < count; ++k)
-            header[size_t(i)][size_t(k)] = CellValue::of(grid.TextMatrix(i, columns[size_t(k)]), amount[size_t(k)]);
+            header[size_t(i)][size_t(k)] = CellValue::of(grid.text(i, columns[size_t(k)]), amount[size_t(k)]);
     std::vector<Merge> merges;
     if (count > 1)
         for (int row : {TitleRow, TagRow, DateRow})
@@ -256,12 +256,12 @@ void exportGrid(const GridExport &request, const ExportProgress &progress)
             const int f = format[amount[size_t(k)]];
             // A cell that keeps the number it shows is written from that number.
             if (amount[size_t(k)]) {
-                if (const std::optional<Decimal> number = grid.cellNumber(i, columns[size_t(k)])) {
+                if (const std::optional<Decimal> number = grid.number(i, columns[size_t(k)])) {
                     book.writeNumber(row, k, number->toDouble(), f);
                     continue;
                 }
             }
-            const QString text = grid.TextMatrix(i, columns[size_t(k)]);
+            const QString text = grid.text(i, columns[size_t(k)]);
             if (text.isEmpty()) {
                 book.writeBlank(row, k, f);
             } else if (amount[size_t(k)]) {

@@ -8,7 +8,7 @@
 #include <optional>
 #include <vector>
 
-class FlexGrid;
+class GridTable;
 
 // Writing a grid into a worksheet the way the export window lays it out: the title,
 // the second heading line and the print date in rows 1 to 3, merged across the
@@ -17,7 +17,7 @@ class FlexGrid;
 // merged.
 struct GridExport
 {
-    const FlexGrid *grid = nullptr;
+    const GridTable *grid = nullptr;
     std::vector<int> columns; // the grid columns to export, in order
     QString file;
     QString sheetName;

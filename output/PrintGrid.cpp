@@ -3,7 +3,6 @@
 #include "platform/Clock.h"
 #include "platform/print/PrintSurface.h"
 #include "platform/ui/DisplayFormats.h"
-#include "platform/ui/FlexGrid.h"
 #include "platform/ui/FlexGridAlignment.h"
 #include "platform/ui/MessageBoxes.h"
 #include "shell/AppState.h"
@@ -53,23 +52,23 @@ struct GridFont
     double size;
 };
 
-GridFont gridFont(const FlexGrid &grid)
+GridFont gridFont(const GridTable &grid)
 {
     const QFont font = grid.font();
     const double size = font.pointSizeF() > 0 ? font.pointSizeF() : QFontInfo(font).pointSizeF();
     return {font.family(), size};
 }
 
-int lastPrintedColumn(const FlexGrid &grid, int omittedColumns)
+int lastPrintedColumn(const GridTable &grid, int omittedColumns)
 {
-    return grid.Cols() - 1 - omittedColumns;
+    return grid.columns() - 1 - omittedColumns;
 }
 
-double tableWidth(const FlexGrid &grid, int omittedColumns)
+double tableWidth(const GridTable &grid, int omittedColumns)
 {
     double width = 0;
     for (int c = 0; c <= lastPrintedColumn(grid, omittedColumns); ++c)
-        width += grid.ColWidth(c);
+        width += grid.column(c).width;
     return width;
 }
 
@@ -125,16 +124,16 @@ struct MergeRun
 class TablePrinter
 {
 public:
-    TablePrinter(PrintSurface &surface, const FlexGrid &grid, int omittedColumns, double left, double rowHeight,
+    TablePrinter(PrintSurface &surface, const GridTable &grid, int omittedColumns, double left, double rowHeight,
                  double textHeight, int rowsPerPage)
         : m_surface(surface), m_grid(grid), m_lastCol(lastPrintedColumn(grid, omittedColumns)), m_left(left),
           m_rowHeight(rowHeight), m_textHeight(textHeight), m_rowsPerPage(rowsPerPage),
-          m_runs(std::max(grid.Cols(), 0))
+          m_runs(std::max(grid.columns(), 0)), m_next(m_runs.size()), m_nextRow(m_runs.size(), -1)
     {
         for (int c = 0; c <= m_lastCol; ++c) {
-            m_widths.push_back(grid.ColWidth(c));
-            m_mergeable.push_back(grid.MergeCol(c));
-            m_rightAligned.push_back(grid.ColAlignment(c) == FlexGridAlignment::RightCenter);
+            m_widths.push_back(grid.column(c).width);
+            m_mergeable.push_back(grid.column(c).mergeable);
+            m_rightAligned.push_back(grid.column(c).alignment == FlexGridAlignment::RightCenter);
         }
     }
 
@@ -149,15 +148,15 @@ public:
     // Prints row i of the grid at page position j.
     void printRow(int i, int j)
     {
-        const int lastRow = m_grid.Rows() - 1;
+        const int lastRow = m_grid.rows() - 1;
         double x = 0;
         for (int c = 0; c <= m_lastCol; ++c) {
-            const QString a = m_grid.TextMatrix(i, c);
+            const QString a = textOf(i, c);
             MergeRun &run = m_runs[c];
             if (!m_mergeable[c]) {
                 drawBlock(c, x, j, j, a);
             } else if (i < lastRow) {
-                const QString b = m_grid.TextMatrix(i + 1, c);
+                const QString &b = nextText(i, c);
                 if (b != a || a.isEmpty()) {
                     drawBlock(c, x, run.open ? run.first : j, j, a);
                 } else if (run.open) {
@@ -177,6 +176,22 @@ public:
     }
 
 private:
+    // The text of cell (i, c); a mergeable column's was read with the row above.
+    QString textOf(int i, int c)
+    {
+        if (m_mergeable[c] && m_nextRow[c] == i)
+            return std::move(m_next[c]);
+        return m_grid.text(i, c);
+    }
+
+    // The text of cell (i + 1, c), kept for the next row.
+    const QString &nextText(int i, int c)
+    {
+        m_nextRow[c] = i + 1;
+        m_next[c] = m_grid.text(i + 1, c);
+        return m_next[c];
+    }
+
     // A text as much of it fits in the width: cut short with "…" when it is wider,
     // so that it never runs over into the next cell (on paper nothing clips it).
     QString fitted(const QString &text, double width) const
@@ -219,7 +234,7 @@ private:
     }
 
     PrintSurface &m_surface;
-    const FlexGrid &m_grid;
+    const GridTable &m_grid;
     const int m_lastCol;
     const double m_left;
     const double m_rowHeight;
@@ -230,6 +245,8 @@ private:
     std::vector<bool> m_mergeable;
     std::vector<bool> m_rightAligned;
     std::vector<MergeRun> m_runs;
+    std::vector<QString> m_next; // by column: the text of row m_nextRow
+    std::vector<int> m_nextRow;
 };
 
 void printCentred(PrintSurface &surface, const QString &text)
@@ -245,7 +262,7 @@ QString paperTooNarrowQuestion()
     return QStringLiteral("纸张宽度不够，请设置更宽的纸张或把纸张改成横向打印\r\n是否要修改打印设置？");
 }
 
-bool askToChangePaper(QWidget *parent, PrintSurface &surface, const FlexGrid &grid, int unit, int omittedColumns)
+bool askToChangePaper(QWidget *parent, PrintSurface &surface, const GridTable &grid, int unit, int omittedColumns)
 {
     surface.setScaleMode(unit);
     const double left = (surface.printableWidth() - tableWidth(grid, omittedColumns)) / 2;
@@ -280,7 +297,7 @@ double MeasureFootHeight(PrintSurface &surface, bool printSignLine, const QStrin
 }
 
 double PrintPageHead(PrintSurface &surface, const QString &title, const QString &subtitle, const QString &gridFontName,
-                     double gridFontSize, const FlexGrid &grid, int omittedColumns, double left)
+                     double gridFontSize, const GridTable &grid, int omittedColumns, double left)
 {
     surface.setFontName(HeadFontName);
     surface.setFontSize(HeadFontSize);
@@ -302,17 +319,17 @@ double PrintPageHead(PrintSurface &surface, const QString &title, const QString 
     }
 
     const double y0 = surface.currentY() + surface.textHeight(Zhong);
-    const double h = grid.RowHeight(0);
+    const double h = grid.headerHeight();
     const double textHeight = surface.textHeight(De);
     const int lastCol = lastPrintedColumn(grid, omittedColumns);
     double x = left;
     for (int c = 0; c <= lastCol; ++c) {
-        const double w = grid.ColWidth(c);
+        const double w = grid.column(c).width;
         surface.drawLine(x, y0, x + w, y0);
         if (c == lastCol)
             surface.drawLine(x + w, y0, x + w, y0 + h);
         surface.drawLine(x, y0, x, y0 + h);
-        const QString heading = grid.TextMatrix(0, c);
+        const QString heading = grid.text(0, c);
         surface.setCurrentX(x + (w - surface.textWidth(heading)) / 2);
         surface.setCurrentY(y0 + (h - textHeight) / 2);
         surface.printText(heading);
@@ -345,7 +362,7 @@ void PrintPageFoot(PrintSurface &surface, double tableWidth, double left, bool p
     printCentred(surface, QStringLiteral("第%1页 共%2页").arg(page).arg(pages));
 }
 
-PrintGridResult PrintGrid(PrintSurface &surface, const FlexGrid &grid, int unit, const QString &title,
+PrintGridResult PrintGrid(PrintSurface &surface, const GridTable &grid, int unit, const QString &title,
                           const QString &subtitle, bool printSignLine, int omittedColumns,
                           PaperWidthQuestion question)
 {
@@ -359,7 +376,7 @@ PrintGridResult PrintGrid(PrintSurface &surface, const FlexGrid &grid, int unit,
         return PrintGridResult::ChangePaper;
 
     const GridFont font = gridFont(grid);
-    const double h = grid.RowHeight(0);
+    const double h = grid.headerHeight();
     const double headHeight = MeasureHeadHeight(surface, !subtitle.isEmpty(), font.name, font.size);
     const double footHeight = MeasureFootHeight(surface, printSignLine, font.name, font.size);
     surface.setFontName(font.name);
@@ -371,7 +388,7 @@ PrintGridResult PrintGrid(PrintSurface &surface, const FlexGrid &grid, int unit,
     const long long rowsPerPage = roundHalfEven(pageHeight - headHeight - footHeight - ReserveLines * t)
                                   / roundHalfEven(h + RowReserve);
     const int r = static_cast<int>(std::max<long long>(rowsPerPage, 2));
-    const int dataRows = std::max(grid.Rows() - 1, 0);
+    const int dataRows = std::max(grid.rows() - 1, 0);
     const int rowsOnPage = r - 1;
     const int pages = dataRows <= rowsOnPage ? 1 : (dataRows + rowsOnPage - 1) / rowsOnPage;
 

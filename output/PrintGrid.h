@@ -3,7 +3,8 @@
 #include <QPageLayout>
 #include <QString>
 
-class FlexGrid;
+#include "platform/ui/GridTable.h"
+
 class PrintSurface;
 class QPrinter;
 class QWidget;
@@ -26,12 +27,12 @@ enum class PrintGridResult {
     Cancelled,      // the operator cancelled a long print: the document was thrown away
 };
 
-// Prints grid on surface. unit is set on the surface before anything is measured
-// (PrintSurface::Twips). The printed columns are 0 to Cols − 1 − omittedColumns.
+// Prints a grid (or any GridTable) on surface. unit is set on the surface before
+// anything is measured (PrintSurface::Twips). The printed columns are 0 to Cols − 1 − omittedColumns.
 // A grid of more than a few thousand rows shows a progress dialog with a Cancel
 // button; smaller ones the hourglass. A printer error is thrown (PrintError) and the
 // document begun is thrown away.
-PrintGridResult PrintGrid(PrintSurface &surface, const FlexGrid &grid, int unit, const QString &title,
+PrintGridResult PrintGrid(PrintSurface &surface, const GridTable &grid, int unit, const QString &title,
                           const QString &subtitle, bool printSignLine, int omittedColumns,
                           PaperWidthQuestion question = PaperWidthQuestion::Ask);
 
@@ -44,7 +45,7 @@ double MeasureFootHeight(PrintSurface &surface, bool printSignLine, const QStrin
 // Prints the head of a page for a table whose left edge is at x = left; returns the y
 // of the top of the page's first data row.
 double PrintPageHead(PrintSurface &surface, const QString &title, const QString &subtitle, const QString &gridFontName,
-                     double gridFontSize, const FlexGrid &grid, int omittedColumns, double left);
+                     double gridFontSize, const GridTable &grid, int omittedColumns, double left);
 // Prints the foot of page `page` of `pages` under the table's last row edge y.
 void PrintPageFoot(PrintSurface &surface, double tableWidth, double left, bool printSignLine, int page, int pages,
                    double y, const QString &gridFontName, double gridFontSize);
@@ -53,7 +54,7 @@ void PrintPageFoot(PrintSurface &surface, double tableWidth, double left, bool p
 QString paperTooNarrowQuestion();
 // Sets unit on the surface; when the printed columns are wider than its page, asks
 // whether to change the print settings. True when the operator answers Yes.
-bool askToChangePaper(QWidget *parent, PrintSurface &surface, const FlexGrid &grid, int unit, int omittedColumns);
+bool askToChangePaper(QWidget *parent, PrintSurface &surface, const GridTable &grid, int unit, int omittedColumns);
 
 // The program's printer: made on first use, kept for the whole run, so the paper and
 // orientation the operator chooses stay chosen for the next print.
@@ -69,7 +70,7 @@ QPrinter &programPrinter();
 // to the queue as one document, so a cancelled print sends nothing. Returns whether
 // the operator printed. A printer error is thrown (PrintError) once the preview is
 // closed.
-bool printGridWithPreview(QWidget *parent, FlexGrid *grid, const QString &title, const QString &subtitle,
+bool printGridWithPreview(QWidget *parent, const GridTable &grid, const QString &title, const QString &subtitle,
                           bool printSignLine, int omittedColumns);
 
 // The page of a PDF file written by printGridToPdf unless told otherwise: A4 portrait
@@ -80,5 +81,5 @@ QPageLayout defaultPdfPageLayout();
 // does). The file is written under a temporary name beside it and takes its name only
 // when complete, so a cancelled or failed print leaves any earlier file as it was.
 // Returns whether the file was written. A failure to write is thrown (PrintError).
-bool printGridToPdf(FlexGrid *grid, const QString &pdfFile, const QString &title, const QString &subtitle,
+bool printGridToPdf(const GridTable &grid, const QString &pdfFile, const QString &title, const QString &subtitle,
                     bool printSignLine, int omittedColumns, const QPageLayout &layout = defaultPdfPageLayout());

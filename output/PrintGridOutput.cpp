@@ -5,7 +5,6 @@
 #include "platform/print/PageSetup.h"
 #include "platform/print/PainterPrintSurface.h"
 #include "platform/print/PrintQueue.h"
-#include "platform/ui/FlexGrid.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -96,7 +95,7 @@ private:
 // Asks about a table wider than the printer's page until it fits, the operator prints
 // it as it is (No), or he cancels the page set-up. Yes opens the page set-up; once he
 // confirms it the print goes on, on the page he chose. Whether the print goes on.
-bool pageChosen(QWidget *parent, QPrinter &printer, const FlexGrid &grid, int omittedColumns)
+bool pageChosen(QWidget *parent, QPrinter &printer, const GridTable &grid, int omittedColumns)
 {
     for (;;) {
         PainterPrintSurface page(&printer);
@@ -118,12 +117,12 @@ QPrinter &programPrinter()
     return *printerInstance();
 }
 
-bool printGridWithPreview(QWidget *parent, FlexGrid *grid, const QString &title, const QString &subtitle,
+bool printGridWithPreview(QWidget *parent, const GridTable &grid, const QString &title, const QString &subtitle,
                           bool printSignLine, int omittedColumns)
 {
     QPrinter &printer = programPrinter();
     printer.setDocName(title);
-    if (!pageChosen(parent, printer, *grid, omittedColumns))
+    if (!pageChosen(parent, printer, grid, omittedColumns))
         return false;
 
     QPrintPreviewDialog preview(&printer, parent);
@@ -137,7 +136,7 @@ bool printGridWithPreview(QWidget *parent, FlexGrid *grid, const QString &title,
             PrintGridResult result;
             {
                 PainterPrintSurface surface(target);
-                result = PrintGrid(surface, *grid, PrintSurface::Twips, title, subtitle, printSignLine,
+                result = PrintGrid(surface, grid, PrintSurface::Twips, title, subtitle, printSignLine,
                                    omittedColumns, PaperWidthQuestion::AlreadyAnswered);
             }
             if (result == PrintGridResult::Printed) {
@@ -164,7 +163,7 @@ QPageLayout defaultPdfPageLayout()
                        QPageLayout::Millimeter);
 }
 
-bool printGridToPdf(FlexGrid *grid, const QString &pdfFile, const QString &title, const QString &subtitle,
+bool printGridToPdf(const GridTable &grid, const QString &pdfFile, const QString &title, const QString &subtitle,
                     bool printSignLine, int omittedColumns, const QPageLayout &layout)
 {
     QSaveFile file(pdfFile);
@@ -177,7 +176,7 @@ bool printGridToPdf(FlexGrid *grid, const QString &pdfFile, const QString &title
         writer.setTitle(title);
         writer.setCreator(QCoreApplication::applicationName());
         PainterPrintSurface surface(&writer);
-        result = PrintGrid(surface, *grid, PrintSurface::Twips, title, subtitle, printSignLine, omittedColumns);
+        result = PrintGrid(surface, grid, PrintSurface::Twips, title, subtitle, printSignLine, omittedColumns);
     }
     if (result != PrintGridResult::Printed) {
         file.cancelWriting();

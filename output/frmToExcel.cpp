@@ -7,6 +7,7 @@
 #include "platform/ui/FileDialogs.h"
 #include "platform/ui/FlexGrid.h"
 #include "platform/ui/FlexGridAlignment.h"
+#include "platform/ui/GridTable.h"
 #include "platform/ui/MessageBoxes.h"
 #include "platform/ui/PictureButton.h"
 #include "platform/ui/StatusBar.h"
@@ -348,16 +349,16 @@ bool frmToExcel::To_Execl(FlexGrid *grid, const QString &title, const QString &s
     return true;
 }
 
-void frmToExcel::exportTo(const FlexGrid &grid, const std::vector<int> &columns, const QString &file,
+void frmToExcel::exportTo(const GridTable &grid, const std::vector<int> &columns, const QString &file,
                           const QString &title, const QString &sheetName)
 {
     const GridExport request{&grid, columns, file, sheetName, title, m_tag, Today()};
     Hourglass hourglass;
-    if (grid.Rows() <= ProgressRows) {
+    if (grid.rows() <= ProgressRows) {
         exportGrid(request);
         return;
     }
-    QProgressDialog dialog(QStringLiteral("正在输出到Excel工作簿……"), QStringLiteral("取消"), 0, grid.Rows(), this);
+    QProgressDialog dialog(QStringLiteral("正在输出到Excel工作簿……"), QStringLiteral("取消"), 0, grid.rows(), this);
     dialog.setObjectName(QStringLiteral("ExportProgress"));
     dialog.setWindowTitle(MessageBoxes::applicationTitle());
     dialog.setWindowModality(Qt::WindowModal);
@@ -365,7 +366,7 @@ void frmToExcel::exportTo(const FlexGrid &grid, const std::vector<int> &columns,
     dialog.setAutoReset(false);
     dialog.setAutoClose(false);
     exportGrid(request, [&dialog, &grid](int rows) {
-        if (rows == grid.Rows() && !dialog.wasCanceled()) {
+        if (rows == grid.rows() && !dialog.wasCanceled()) {
             // Saving cannot be stopped half-way.
             dialog.setLabelText(QStringLiteral("正在保存工作簿……"));
             dialog.setCancelButtonText(QString());

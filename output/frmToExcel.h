@@ -9,6 +9,7 @@
 
 class CheckBox;
 class FlexGrid;
+class GridTable;
 class PictureButton;
 class QFrame;
 class QLabel;
@@ -77,7 +78,7 @@ public:
 private:
     void buildControls();
     std::vector<int> chosenColumns(const FlexGrid &grid) const;
-    void exportTo(const FlexGrid &grid, const std::vector<int> &columns, const QString &file, const QString &title,
+    void exportTo(const GridTable &grid, const std::vector<int> &columns, const QString &file, const QString &title,
                   const QString &sheetName);
     void openInSpreadsheetProgram(const QString &file);
 

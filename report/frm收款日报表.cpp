@@ -400,7 +400,7 @@ void frm收款日报表::printReport()
     if (PrintSurface *surface = surfaceForTests())
         PrintGrid(*surface, *MSFlexGrid1, PrintSurface::Twips, title, subtitle, false, 0);
     else
-        printGridWithPreview(this, MSFlexGrid1, title, subtitle, false, 0);
+        printGridWithPreview(this, *MSFlexGrid1, title, subtitle, false, 0);
 }
 
 // ---------------------------------------------------------------- the report

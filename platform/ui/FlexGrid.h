@@ -54,6 +54,8 @@ public:
     // written later keep what was written (see FlexGridModel::setTableRows).
     void setTableRows(int firstRow, std::shared_ptr<const db::ResultTable> table, std::vector<FlexGridTableColumn> columns);
     void removeRow(int row);
+    // The cells, read-only, for output that reads them without the widget (GridTable).
+    const FlexGridModel &cells() const { return *m_model; }
 
     // ---- geometry, in twips
     int ColWidth(int col) const;

@@ -56,6 +56,6 @@ inline PreviewPrint printFromPreview(FlexGrid *grid, const QString &title, const
     });
     print.start();
     cancel.start();
-    run.printed = printGridWithPreview(nullptr, grid, title, subtitle, false, 0);
+    run.printed = printGridWithPreview(nullptr, *grid, title, subtitle, false, 0);
     return run;
 }

@@ -559,7 +559,7 @@ void TestPrintGrid::pdfReadBack()
 {
     auto grid = reportGrid(90, 900);
     const QString file = m_folder.filePath(QStringLiteral("report.pdf"));
-    QVERIFY(printGridToPdf(grid.get(), file, Title, Subtitle, false, 0));
+    QVERIFY(printGridToPdf(*grid, file, Title, Subtitle, false, 0));
 
     const QString text = pdfText(file);
     QVERIFY2(!text.isEmpty(), "pdftotext read nothing");
@@ -618,14 +618,14 @@ void TestPrintGrid::cancelledPdfLeavesEarlierFile()
     auto grid = reportGrid(3500, 900);
     bool seen = false;
     cancelProgressWhenShown(&seen);
-    QVERIFY(!printGridToPdf(grid.get(), file, Title, Subtitle, false, 0));
+    QVERIFY(!printGridToPdf(*grid, file, Title, Subtitle, false, 0));
     QVERIFY(seen);
 
     // Yes to the question about a page too narrow writes nothing either.
     auto wide = reportGrid(3, 1500);
     const QString other = m_folder.filePath(QStringLiteral("narrow.pdf"));
     MessageBoxes::queueAnswer(Answer::Yes);
-    QVERIFY(!printGridToPdf(wide.get(), other, Title, Subtitle, false, 0));
+    QVERIFY(!printGridToPdf(*wide, other, Title, Subtitle, false, 0));
     QCOMPARE(MessageBoxes::records().size(), 1);
 
     QFile earlier(file);
@@ -664,7 +664,7 @@ void TestPrintGrid::previewAsksOnceAndLaysOutAgain()
         }
         dialog->accept();
     });
-    const bool printed = printGridWithPreview(nullptr, grid.get(), Title, Subtitle, false, 0);
+    const bool printed = printGridWithPreview(nullptr, *grid, Title, Subtitle, false, 0);
     printer.setOutputFileName(QString());
     printer.setPageLayout(defaultPdfPageLayout());
 
@@ -698,7 +698,7 @@ void TestPrintGrid::yesOpensPageSetupInsteadOfPreview()
             qobject_cast<QDialog *>(dialog)->reject();
         }
     });
-    QVERIFY(!printGridWithPreview(nullptr, grid.get(), Title, Subtitle, false, 0));
+    QVERIFY(!printGridWithPreview(nullptr, *grid, Title, Subtitle, false, 0));
     QCOMPARE(shown, QStringLiteral("page set-up"));
     QCOMPARE(MessageBoxes::records().size(), 1);
 }

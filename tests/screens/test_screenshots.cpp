@@ -319,7 +319,7 @@ private slots:
 
         // The first printed page, as the print engine lays it out on A4.
         const QString pdf = screensFolder() + QStringLiteral("/void_report.pdf");
-        QVERIFY(printGridToPdf(window->MSFlexGrid1, pdf,
+        QVERIFY(printGridToPdf(*window->MSFlexGrid1, pdf,
                                QStringLiteral("(") + window->officeName() + QStringLiteral(")作废统计报表"),
                                QStringLiteral("日期范围:2026年01月01日-2026年12月09日"), false, 0));
         QProcess render;
