@@ -196,7 +196,7 @@ private:
     // so that it never runs over into the next cell (on paper nothing clips it).
     QString fitted(const QString &text, double width) const
     {
-        if (text.isEmpty() || m_surface.textWidth(text) <= width)
+        if (text.isEmpty() || m_surface.textFits(text, width))
             return text;
         const QString ellipsis = QStringLiteral("…");
         qsizetype low = 0, high = text.size() - 1; // the longest prefix that fits lies in [low, high]

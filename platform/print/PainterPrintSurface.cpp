@@ -52,6 +52,48 @@ const PainterPrintSurface::FontMetrics &PainterPrintSurface::current() const
     return *m_current;
 }
 
+namespace {
+
+// Characters whose text is laid out one advance after the other: Latin, CJK
+// punctuation, kana, ideographs and full-width forms. Kerning between them only
+// narrows a text or widens it by far less than the slack below.
+bool simplyAdvanced(char16_t c)
+{
+    return (c >= 0x20 && c < 0x250) || (c >= 0x3000 && c < 0x3100) || (c >= 0x3400 && c < 0x4DC0)
+        || (c >= 0x4E00 && c < 0xA000) || (c >= 0xFF00 && c < 0xFFF0);
+}
+
+// How much wider than the sum of its advances a text of those characters is taken to
+// be at most, as a share of the sum and in dots.
+constexpr double AdvanceSlack = 0.03;
+constexpr double AdvanceSlackDots = 2;
+
+} // namespace
+
+std::optional<double> PainterPrintSurface::FontMetrics::widthAtMost(const QString &text) const
+{
+    if (advances.empty())
+        advances.assign(0x10000, -1.0f);
+    double sum = 0;
+    for (const QChar ch : text) {
+        const char16_t c = ch.unicode();
+        if (!simplyAdvanced(c))
+            return std::nullopt;
+        float &advance = advances[c];
+        if (advance < 0)
+            advance = float(metrics.horizontalAdvance(ch));
+        sum += advance;
+    }
+    return sum * (1 + AdvanceSlack) + AdvanceSlackDots;
+}
+
+bool PainterPrintSurface::textFits(const QString &text, double width) const
+{
+    if (const std::optional<double> most = current().widthAtMost(text); most && *most <= toDotsX(width))
+        return true;
+    return textWidth(text) <= width;
+}
+
 double PainterPrintSurface::textWidth(const QString &text) const
 {
     const FontMetrics &font = current();

@@ -8,6 +8,8 @@
 #include <QPainter>
 
 #include <map>
+#include <optional>
+#include <vector>
 
 class QPagedPaintDevice;
 
@@ -27,6 +29,7 @@ public:
     double printableWidth() const override;
     double printableHeight() const override;
     double textWidth(const QString &text) const override;
+    bool textFits(const QString &text, double width) const override;
     void drawLine(double x1, double y1, double x2, double y2) override;
     void newPage() override;
     void endDocument() override;
@@ -54,6 +57,12 @@ private:
         // texts (dates, names, items), and a cell is measured to fit it and again to
         // align it. Shaping each text once keeps every width exactly as measured.
         mutable QHash<QString, double> widths = {};
+        // Advances of single characters, in dots, by code unit (negative: not yet
+        // measured); made on first use.
+        mutable std::vector<float> advances = {};
+        // A bound on the text's width in dots, from its characters' advances, for texts
+        // of scripts whose shaping does not widen them; none for other texts.
+        std::optional<double> widthAtMost(const QString &text) const;
     };
     const FontMetrics &current() const;
     double toDotsX(double twips) const { return twips * m_dotsPerTwipX; }

@@ -39,6 +39,9 @@ public:
 
     // Measured in the current font. The height is that of one line, whatever the text.
     virtual double textWidth(const QString &text) const = 0;
+    // Whether the text is no wider than width; a surface may know it without shaping the
+    // text, and then answers exactly as textWidth(text) <= width would.
+    virtual bool textFits(const QString &text, double width) const { return textWidth(text) <= width; }
     double textHeight(const QString &text) const;
 
     double currentX() const { return m_x; }

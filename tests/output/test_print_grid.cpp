@@ -159,6 +159,7 @@ private slots:
     void rowsPerPageRoundHalfToEven();
     void onePageRuledExactly();
     void aTextWiderThanItsCellIsCutShort();
+    void aPdfSurfaceTellsWhatFitsAsItsWidthsDo();
     void headOfEveryPage();
     void pagesAndTheirFeet();
     void mergedColumns();
@@ -800,6 +801,30 @@ void TestPrintGrid::aTextWiderThanItsCellIsCutShort()
     // A text that fits stays whole; a column of width 0 shows nothing.
     QVERIFY(texts.contains(QStringLiteral("r2c0")));
     QVERIFY(!texts.contains(QStringLiteral("hidden")));
+}
+
+// The fit test, which skips shaping for texts of simple scripts, must never call a
+// text fitting that its measured width says is too wide, nor the other way round.
+void TestPrintGrid::aPdfSurfaceTellsWhatFitsAsItsWidthsDo()
+{
+    QTemporaryDir folder;
+    QPdfWriter writer(folder.filePath(QStringLiteral("fit.pdf")));
+    PainterPrintSurface surface(&writer);
+    const QStringList texts = {QStringLiteral("AVAVAVAVAVAV"), QStringLiteral("To Tw Ty Yo"), QStringLiteral("WWWWWWWW"),
+                               QStringLiteral("iiiiiiiiiiii"), QStringLiteral("ffi fl ff"), QStringLiteral("票据号码00012345"),
+                               QStringLiteral("付款人（张三）、物业管理费。"), QStringLiteral("2026-12-09 12:30:00"),
+                               QStringLiteral("Ünïcödé ÀÉÎ"), QStringLiteral("ｱｲｳ　ＡＢＣ１２３")};
+    for (const double size : {9.0, 10.5, 16.0}) {
+        surface.setFontName(QStringLiteral("宋体"));
+        surface.setFontSize(size);
+        surface.setFontBold(size > 10);
+        for (const QString &text : texts) {
+            const double width = surface.textWidth(text);
+            QVERIFY2(surface.textFits(text, width), qPrintable(text));
+            QVERIFY2(!surface.textFits(text, width - 0.5), qPrintable(text));
+            QVERIFY2(surface.textFits(text, width * 1.2), qPrintable(text));
+        }
+    }
 }
 
 int main(int argc, char **argv)
