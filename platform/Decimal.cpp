@@ -1,5 +1,6 @@
 #include "platform/Decimal.h"
 
+#include <charconv>
 #include <cstring>
 
 namespace {
@@ -156,6 +157,29 @@ int Decimal::writeFixed2(char (&buffer)[48]) const
     const int length = int(sizeof digits) - at;
     std::memcpy(buffer, digits + at, size_t(length));
     return length;
+}
+
+double Decimal::toDouble() const
+{
+    // The units with the scale as an exponent, read by from_chars, which rounds to
+    // the nearest double as reading the decimal text would.
+    char text[64];
+    int at = 48;
+    unsigned __int128 magnitude = magnitudeOf(m_units);
+    do {
+        text[--at] = char('0' + int(magnitude % 10));
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (m_units < 0)
+        text[--at] = '-';
+    int end = 48;
+    text[end++] = 'e';
+    text[end++] = '-';
+    static_assert(Places < 10);
+    text[end++] = char('0' + Places);
+    double value = 0;
+    std::from_chars(text + at, text + end, value);
+    return value;
 }
 
 QString Decimal::toFixed2() const

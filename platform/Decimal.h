@@ -35,7 +35,8 @@ public:
     // Plain decimal text without trailing zeros: "12", "-3.5".
     QString toText() const;
     // The nearest double (for a spreadsheet's number cell).
-    double toDouble() const { return toText().toDouble(); }
+    // The double nearest to the value.
+    double toDouble() const;
     // "#0.00": two places, halves rounded away from zero; zero never shows a sign.
     QString toFixed2() const;
     // toFixed2's text written into `buffer` (no terminating zero); returns its length.

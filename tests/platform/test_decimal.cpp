@@ -32,6 +32,12 @@ private slots:
         const Decimal negative = Decimal::fromText(QStringLiteral(" -12345678901234567890.125 "));
         QCOMPARE(negative.toFixed2(), QStringLiteral("-12345678901234567890.13"));
         QCOMPARE(negative.toText(), QStringLiteral("-12345678901234567890.125"));
+        // As a double (an exported amount): the nearest one, as its text reads.
+        for (const char *text : {"0.1", "-0.01", "12345678901234.56", "922337203685477.5807", "-0.000001", "0"})
+            QCOMPARE(Decimal::fromText(QLatin1String(text)).toDouble(), QByteArray(text).toDouble());
+        const Decimal huge = Decimal::fromText(QString(60, QLatin1Char('9')));
+        QCOMPARE(huge.toDouble(), huge.toText().toDouble());
+        QCOMPARE((Decimal() - huge).toDouble(), -huge.toText().toDouble());
     }
 
     // Far beyond any total of a table's rows the value is held at the bound, in both
