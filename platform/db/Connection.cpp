@@ -344,6 +344,45 @@ QStringList Connection::adapt(const QString &sql) const
     return TsqlAdapter::toSqlite(sql);
 }
 
+namespace {
+
+// A statement run through Qt's ODBC driver, at its result, and the result's columns.
+struct ServerResult
+{
+    QSqlQuery query;
+    QStringList names;
+    std::vector<QMetaType::Type> types;
+    std::vector<int> sqlTypes;
+};
+
+ServerResult runOnServer(const QSqlDatabase &database, const QString &statement)
+{
+    ServerResult result{forwardOnlyQuery(database), {}, {}, {}};
+    QSqlQuery &query = result.query;
+    if (!query.exec(statement))
+        throw errorFrom(query.lastError());
+    // A batch whose first statements write and whose last reads: skip to the result.
+    while (!query.isSelect() && query.nextResult()) {
+    }
+    const QSqlRecord record = query.record();
+    for (int i = 0; i < record.count(); ++i) {
+        // Some ODBC drivers report a wide column name with a wrong length: a name
+        // never holds a NUL, so anything from the first NUL on is not part of it.
+        result.names << record.fieldName(i).section(QChar(0), 0, 0);
+        result.types.push_back(odbcColumnType(record.field(i)));
+        result.sqlTypes.push_back(record.field(i).typeID());
+    }
+    return result;
+}
+
+void throwIfFailed(const std::vector<OdbcDiagnostic> &failure)
+{
+    if (!failure.empty())
+        throw errorFromDiagnostics(failure);
+}
+
+} // namespace
+
 void Connection::runQuery(const QString &statement, Recordset &into, Reading reading)
 {
     // The rows read later come from the statement counted when its columns were read.
@@ -354,42 +393,38 @@ void Connection::runQuery(const QString &statement, Recordset &into, Reading rea
         readSqlite(handle, statement, into, readRows);
         return;
     }
-    QSqlQuery query = forwardOnlyQuery(database());
-    if (!query.exec(statement))
-        throw errorFrom(query.lastError());
-    // A batch whose first statements write and whose last reads: skip to the result.
-    while (!query.isSelect() && query.nextResult()) {
-    }
-    const QSqlRecord record = query.record();
-    QStringList names;
-    std::vector<QMetaType::Type> types;
-    std::vector<int> sqlTypes;
-    for (int i = 0; i < record.count(); ++i) {
-        // Some ODBC drivers report a wide column name with a wrong length: a name
-        // never holds a NUL, so anything from the first NUL on is not part of it.
-        names << record.fieldName(i).section(QChar(0), 0, 0);
-        types.push_back(odbcColumnType(record.field(i)));
-        sqlTypes.push_back(record.field(i).typeID());
-    }
-    into.setColumns(names, types);
+    ServerResult result = runOnServer(database(), statement);
+    QSqlQuery &query = result.query;
+    into.setColumns(result.names, result.types);
     if (!readRows) {
         query.finish();
         return;
     }
     if (const SQLHSTMT statementHandle = odbcStatementOf(query)) {
-        const std::vector<OdbcDiagnostic> failure = readOdbcRows(statementHandle, sqlTypes, types, [&into] { return into.newRow(); });
-        if (!failure.empty())
-            throw errorFromDiagnostics(failure);
+        throwIfFailed(readOdbcRows(statementHandle, result.sqlTypes, result.types, [&into] { return into.newRow(); }));
         return;
     }
+    const int columns = int(result.names.size());
     while (query.next()) {
-        std::vector<QVariant> row(record.count());
-        for (int i = 0; i < record.count(); ++i)
+        std::vector<QVariant> row(columns);
+        for (int i = 0; i < columns; ++i)
             row[i] = query.value(i);
         into.appendRow(std::move(row));
     }
     if (query.lastError().isValid())
         throw errorFrom(query.lastError());
+}
+
+// Reading straight from the ODBC statement into typed columns (see readOdbcTable).
+ResultTable Connection::readServerTable(const QString &statement)
+{
+    ServerResult result = runOnServer(database(), statement);
+    const SQLHSTMT statementHandle = odbcStatementOf(result.query);
+    if (!statementHandle)
+        throw DbError(QStringLiteral("ODBC 驱动不可用。"));
+    ResultTableBuilder builder;
+    throwIfFailed(readOdbcTable(statementHandle, result.names, result.sqlTypes, builder));
+    return builder.take();
 }
 
 sqlite3 *Connection::sqliteHandle() const
@@ -519,48 +554,6 @@ std::string_view textOf(sqlite3_stmt *prepared, int column)
     return std::string_view(utf8 ? utf8 : "", size_t(sqlite3_column_bytes(prepared, column)));
 }
 
-// A result read through Qt's driver, by column.
-ResultTable tableOf(Recordset &rows)
-{
-    ResultTableBuilder builder;
-    const int columns = int(rows.columnNames().size());
-    builder.setColumns(rows.columnNames(), {});
-    for (; !rows.eof(); rows.moveNext()) {
-        for (int c = 0; c < columns; ++c) {
-            const QVariant v = rows.value(c);
-            if (v.isNull()) {
-                builder.addNull(c);
-                continue;
-            }
-            switch (v.typeId()) {
-            case QMetaType::Int:
-            case QMetaType::UInt:
-            case QMetaType::LongLong:
-            case QMetaType::ULongLong:
-            case QMetaType::Bool:
-                builder.addInteger(c, v.toLongLong());
-                break;
-            case QMetaType::Double: {
-                const QByteArray digits = QByteArray::number(v.toDouble(), 'g', 15);
-                builder.addNumberText(c, std::string_view(digits.constData(), size_t(digits.size())));
-                break;
-            }
-            case QMetaType::QDate:
-                builder.addDateTime(c, QDateTime(v.toDate(), QTime(0, 0)));
-                break;
-            case QMetaType::QDateTime:
-                builder.addDateTime(c, v.toDateTime());
-                break;
-            default:
-                builder.addString(c, v.toString());
-                break;
-            }
-        }
-        builder.endRow();
-    }
-    return builder.take();
-}
-
 } // namespace
 
 // Reading straight from SQLite into typed columns: texts stay the engine's UTF-8, numbers
@@ -626,13 +619,10 @@ Recordset Connection::open(const QString &sql)
 ResultTable Connection::openTable(const QString &sql)
 {
     const QString last = runAllButLast(sql);
-    if (sqlite3 *handle = sqliteHandle()) {
-        countStatement(last);
+    countStatement(last);
+    if (sqlite3 *handle = sqliteHandle())
         return readSqliteTable(handle, last);
-    }
-    Recordset rows;
-    runQuery(last, rows);
-    return tableOf(rows);
+    return readServerTable(last);
 }
 
 EditableRecordset Connection::openEditable(const QString &sql)

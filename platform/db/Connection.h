@@ -49,8 +49,8 @@ public:
 
     // A forward-only, read-only result.
     Recordset open(const QString &sql);
-    // The same result kept by column as typed values, for results of many rows: on
-    // SQLite read straight from the engine into the table.
+    // The same result kept by column as typed values, for results of many rows, read
+    // straight from the engine (SQLite, or the ODBC driver) into the table.
     ResultTable openTable(const QString &sql);
     // A result whose rows can be added to or edited and saved (one table).
     EditableRecordset openEditable(const QString &sql);
@@ -98,6 +98,7 @@ private:
     sqlite3 *sqliteHandle() const;
     void readSqlite(sqlite3 *handle, const QString &statement, Recordset &into, bool readRows);
     ResultTable readSqliteTable(sqlite3 *handle, const QString &statement);
+    ResultTable readServerTable(const QString &statement);
     void runStatements(const QStringList &statements);
     QVariant insertRow(const QString &table, const QStringList &columns, const std::vector<QVariant> &values);
     void updateRow(const QString &table, const QVariant &id, const QStringList &columns,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMetaType>
+#include <QStringList>
 #include <QVariant>
 
 #include <sql.h>
@@ -11,6 +12,8 @@
 #include <vector>
 
 namespace db {
+
+class ResultTableBuilder;
 
 // The entry points of the ODBC driver manager the program calls itself. They are looked
 // up at run time in the library Qt's ODBC driver itself loads, so that the program does
@@ -55,5 +58,12 @@ std::vector<OdbcDiagnostic> diagnosticsOf(const OdbcApi &api, SQLSMALLINT type, 
 std::vector<OdbcDiagnostic> readOdbcRows(SQLHSTMT statement, const std::vector<int> &sqlTypes,
                                          const std::vector<QMetaType::Type> &types,
                                          const std::function<QVariant *()> &newRow);
+
+// The same rows into a typed table whose columns, named `names`, take the kinds their SQL
+// types give: text (read as above) kept as UTF-8, whole numbers and flags as integers,
+// decimals from the driver's digits (exact), dates and times as numbers; no QVariant and
+// no QString per value.
+std::vector<OdbcDiagnostic> readOdbcTable(SQLHSTMT statement, const QStringList &names, const std::vector<int> &sqlTypes,
+                                          ResultTableBuilder &into);
 
 } // namespace db

@@ -350,6 +350,67 @@ void ResultTableBuilder::turnToText(Column &c)
     }
 }
 
+namespace {
+
+// UTF-16 as UTF-8 into `into`; a surrogate without its pair becomes '?', as QString::toUtf8 makes it.
+void appendUtf8(std::u16string_view text, std::string &into)
+{
+    auto put = [&into](char32_t c) {
+        if (c < 0x80) {
+            into += char(c);
+        } else if (c < 0x800) {
+            into += char(0xC0 | (c >> 6));
+            into += char(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            into += char(0xE0 | (c >> 12));
+            into += char(0x80 | ((c >> 6) & 0x3F));
+            into += char(0x80 | (c & 0x3F));
+        } else {
+            into += char(0xF0 | (c >> 18));
+            into += char(0x80 | ((c >> 12) & 0x3F));
+            into += char(0x80 | ((c >> 6) & 0x3F));
+            into += char(0x80 | (c & 0x3F));
+        }
+    };
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i];
+        if (unit < 0xD800 || unit > 0xDFFF) {
+            put(unit);
+        } else if (unit < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            put(0x10000 + ((char32_t(unit) - 0xD800) << 10) + (char32_t(text[i + 1]) - 0xDC00));
+            ++i;
+        } else {
+            put(U'?');
+        }
+    }
+}
+
+} // namespace
+
+void ResultTableBuilder::addUtf16(int index, std::u16string_view text)
+{
+    m_utf8.clear();
+    appendUtf8(text, m_utf8);
+    addText(index, m_utf8);
+}
+
+void ResultTableBuilder::addDateTime(int index, const QDate &date, int msecsOfDay)
+{
+    if (!date.isValid()) {
+        addNull(index);
+        return;
+    }
+    Column &c = column(index);
+    settle(c, ResultTable::Kind::DateTime);
+    const QTime time = QTime::fromMSecsSinceStartOfDay(msecsOfDay);
+    if (c.kind != ResultTable::Kind::DateTime) {
+        addDateTime(index, QDateTime(date, time)); // kept as text, as the other entry keeps it
+        return;
+    }
+    c.numbers.push_back(moment(date, time));
+    c.nulls.push_back(false);
+}
+
 ResultTable ResultTableBuilder::take()
 {
     return std::move(m_table);

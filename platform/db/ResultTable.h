@@ -92,6 +92,13 @@ public:
     void addDateTime(int column, const QDateTime &value);
     void endRow() { ++m_table.m_rowCount; }
 
+    // Values in the forms an ODBC driver gives them, with no QString or QDateTime made.
+    // Wide text (UTF-16), kept as UTF-8.
+    void addUtf16(int column, std::u16string_view text);
+    // A day and a time of day in milliseconds (a QDateTime's local time costs a look
+    // at the system's time zone for each value).
+    void addDateTime(int column, const QDate &date, int msecsOfDay);
+
     ResultTable take();
 
 private:
@@ -103,6 +110,7 @@ private:
     void turnToText(Column &c);
 
     ResultTable m_table;
+    std::string m_utf8; // addUtf16's text, reused from value to value
 };
 
 } // namespace db

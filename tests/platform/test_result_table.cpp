@@ -84,6 +84,25 @@ private slots:
         QCOMPARE(t.rowCount(), 0);
         QCOMPARE(t.columnCount(), 2);
     }
+
+    // A driver's wide text and its dates by fields: characters beyond the first 65 536 kept,
+    // a surrogate without its pair kept as QString's UTF-8 keeps it; a column of other values
+    // keeps a date as text.
+    void wideTextAndDatesByFields()
+    {
+        db::ResultTableBuilder builder;
+        builder.setColumns({u"名称"_s, u"日期"_s}, {int(ResultTable::Kind::Text), int(ResultTable::Kind::Text)});
+        const std::u16string texts[] = {u"票据簿𠮷€ü", std::u16string{u'a', char16_t(0xD842), u'b'}};
+        for (const std::u16string &text : texts) {
+            builder.addUtf16(0, text);
+            builder.addDateTime(1, QDate(2026, 12, 9), (10 * 3600 + 30 * 60 + 15) * 1000 + 123);
+            builder.endRow();
+        }
+        const ResultTable t = builder.take();
+        QCOMPARE(t.text(0, 0), u"票据簿𠮷€ü"_s);
+        QCOMPARE(t.text(1, 0), QString::fromUtf8(QString::fromUtf16(texts[1].data(), 3).toUtf8()));
+        QCOMPARE(t.text(1, 1), u"2026-12-09 10:30:15"_s);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestResultTable)
