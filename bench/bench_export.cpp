@@ -111,7 +111,7 @@ std::vector<FlexGridTableColumn> reportColumns()
     for (int c = 1; c < Columns; ++c) {
         const int at = c - 1;
         if (c != AmountColumn) {
-            columns.push_back({c, [at](const db::ResultTable &t, int line) { return t.text(line, at); }});
+            columns.push_back(FlexGridTableColumn::textOf(c, at));
             continue;
         }
         columns.push_back({c,

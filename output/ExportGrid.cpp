@@ -254,12 +254,19 @@ void exportGrid(const GridExport &request, const ExportProgress &progress)
         }
         for (int k = 0; k < count; ++k) {
             const int f = format[amount[size_t(k)]];
-            // A cell that keeps the number it shows is written from that number.
+            // A cell that keeps the number it shows is written from that number, one that
+            // shows a table's text from the table's UTF-8.
             if (amount[size_t(k)]) {
                 if (const std::optional<Decimal> number = grid.number(i, columns[size_t(k)])) {
                     book.writeNumber(row, k, number->toDouble(), f);
                     continue;
                 }
+            } else if (const std::optional<std::string_view> utf8 = grid.utf8(i, columns[size_t(k)])) {
+                if (utf8->empty())
+                    book.writeBlank(row, k, f);
+                else
+                    book.writeUtf8(row, k, *utf8, f);
+                continue;
             }
             const QString text = grid.text(i, columns[size_t(k)]);
             if (text.isEmpty()) {

@@ -521,16 +521,13 @@ void frm收款日报表::fillGrid(std::shared_ptr<const db::ResultTable> table)
     const char *const names[10] = {"入库单编号", "票据编号", "付款人", "项目", "摘要", "金额", "开票日期", "开票人", "收款日期", "收款人"};
     for (int i = 0; i < 10; ++i)
         at[i] = lines.requireColumn(QString::fromUtf8(names[i]));
-    auto textOf = [](int column) {
-        return [column](const db::ResultTable &t, int line) { return t.text(line, column); };
-    };
     const int amount = at[Amount], summary = at[Summary], issued = at[Issued], paid = at[Paid];
     std::vector<FlexGridTableColumn> columns = {
         {0, [](const db::ResultTable &, int line) { return QString::number(line + 1); }},
-        {1, textOf(at[Book])},
-        {2, textOf(at[Bill])},
-        {3, textOf(at[Payer])},
-        {4, textOf(at[Item])},
+        FlexGridTableColumn::textOf(1, at[Book]),
+        FlexGridTableColumn::textOf(2, at[Bill]),
+        FlexGridTableColumn::textOf(3, at[Payer]),
+        FlexGridTableColumn::textOf(4, at[Item]),
         {5, [summary](const db::ResultTable &t, int line) {
              return t.isNull(line, summary) ? QString() : QLatin1Char('[') + t.text(line, summary) + QLatin1Char(']');
          }},
@@ -545,9 +542,9 @@ void frm收款日报表::fillGrid(std::shared_ptr<const db::ResultTable> table)
              return Decimal::fromLatin1(std::string_view(digits, size_t(t.number(line, amount).writeFixed2(digits))));
          }},
         {7, [issued](const db::ResultTable &t, int line) { return isoDateText(t, line, issued); }},
-        {8, textOf(at[Issuer])},
+        FlexGridTableColumn::textOf(8, at[Issuer]),
         {9, [paid](const db::ResultTable &t, int line) { return isoDateText(t, line, paid); }},
-        {10, textOf(at[Cashier])},
+        FlexGridTableColumn::textOf(10, at[Cashier]),
     };
 
     const QFont font = this->font();

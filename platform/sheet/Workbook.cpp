@@ -15,12 +15,50 @@
 #include <algorithm>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
 namespace sheet {
 
 namespace {
+
+// Whether the bytes are well-formed UTF-8 (no overlong form, no surrogate, nothing
+// above U+10FFFF) without a NUL: what a QString would give back unchanged.
+bool isUtf8WithoutNul(std::string_view bytes)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
+    const auto *end = p + bytes.size();
+    while (p < end) {
+        const unsigned c = *p;
+        if (c >= 0x01 && c < 0x80) {
+            ++p;
+            continue;
+        }
+        int more = 0;
+        unsigned low = 0x80, high = 0xBF; // the range of the byte after the first
+        if (c >= 0xC2 && c <= 0xDF) {
+            more = 1;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            more = 2;
+            low = c == 0xE0 ? 0xA0 : 0x80;
+            high = c == 0xED ? 0x9F : 0xBF;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            more = 3;
+            low = c == 0xF0 ? 0x90 : 0x80;
+            high = c == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            return false; // NUL, a continuation byte, or a byte UTF-8 never uses
+        }
+        if (end - p <= more || p[1] < low || p[1] > high)
+            return false;
+        for (int k = 2; k <= more; ++k)
+            if ((p[k] & 0xC0) != 0x80)
+                return false;
+        p += more + 1;
+    }
+    return true;
+}
 
 long long &cellLimitForTests()
 {
@@ -388,12 +426,31 @@ void Workbook::writeText(int row, int col, QStringView text, int format)
     m_utf8.resize(m_encoder.requiredSpace(text.size()) + 1);
     char *end = m_encoder.appendToBuffer(m_utf8.data(), text);
     *end = '\0';
-    m_rowBytes += CellTagBytes + EscapedByteBytes * (end - m_utf8.constData());
+    writeUtf8Held(row, col, end - m_utf8.constData(), format);
+}
+
+void Workbook::writeUtf8(int row, int col, std::string_view utf8, int format)
+{
+    if (!isUtf8WithoutNul(utf8)) {
+        writeText(row, col, QString::fromUtf8(utf8.data(), qsizetype(utf8.size())), format);
+        return;
+    }
+    countCell();
+    enterRow(row);
+    m_utf8.resize(qsizetype(utf8.size()) + 1);
+    std::memcpy(m_utf8.data(), utf8.data(), utf8.size());
+    m_utf8[qsizetype(utf8.size())] = '\0';
+    writeUtf8Held(row, col, qsizetype(utf8.size()), format);
+}
+
+void Workbook::writeUtf8Held(int row, int col, qsizetype length, int format)
+{
+    m_rowBytes += CellTagBytes + EscapedByteBytes * length;
     check(worksheet_write_string(m_sheet, lxw_row_t(row), lxw_col_t(col), m_utf8.constData(), formatOf(format)), "单元格");
     if (!m_merges.empty())
         noteMergeStart(row, col, format);
     if (m_buffering)
-        buffer({BufferedCell::Text, col, format, 0, QByteArray(m_utf8.constData(), end - m_utf8.constData())});
+        buffer({BufferedCell::Text, col, format, 0, QByteArray(m_utf8.constData(), length)});
 }
 
 void Workbook::writeNumber(int row, int col, double value, int format)

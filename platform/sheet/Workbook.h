@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <stdexcept>
+#include <string_view>
 #include <vector>
 
 struct lxw_workbook;
@@ -72,6 +73,9 @@ public:
     void mergeCells(int firstRow, int firstCol, int lastRow, int lastCol);
 
     void writeText(int row, int col, QStringView text, int format);
+    // The same for a text given as UTF-8; bytes that are not UTF-8 are written as
+    // writeText writes them once read into a QString.
+    void writeUtf8(int row, int col, std::string_view utf8, int format);
     void writeNumber(int row, int col, double value, int format);
     void writeBlank(int row, int col, int format);
 
@@ -145,6 +149,8 @@ private:
     long long m_rowBytes = 0; // at most, of the row not yet handed to the sheet's file
     QStringEncoder m_encoder{QStringEncoder::Utf8, QStringConverter::Flag::Stateless};
     QByteArray m_utf8;
+    // Writes the text of a cell held in m_utf8's first `length` bytes, ended by a NUL.
+    void writeUtf8Held(int row, int col, qsizetype length, int format);
 };
 
 } // namespace sheet

@@ -133,6 +133,22 @@ QString FlexGridModel::text(int row, int column) const
     return cells && column < cells->text.size() ? cells->text[column] : QString();
 }
 
+std::optional<std::string_view> FlexGridModel::utf8(int row, int column) const
+{
+    if (!contains(row, column) || !inTable(row, column))
+        return std::nullopt;
+    const int shown = m_tableColumnShown[size_t(column)];
+    if (shown < 0 || m_table->kind(shown) != db::ResultTable::Kind::Text || m_tableWrites.contains(cellKey(row, column)))
+        return std::nullopt;
+    return m_table->utf8(row - m_tableFirstRow, shown);
+}
+
+FlexGridTableColumn FlexGridTableColumn::textOf(int gridColumn, int tableColumn)
+{
+    return {gridColumn, [tableColumn](const db::ResultTable &t, int line) { return t.text(line, tableColumn); }, {},
+            tableColumn};
+}
+
 void FlexGridModel::moveNumbers(const std::function<bool(int &row, int &column)> &keep)
 {
     if (m_numbers.isEmpty())
@@ -219,10 +235,13 @@ void FlexGridModel::setTableRows(int firstRow, std::shared_ptr<const db::ResultT
     m_tableFirstRow = firstRow;
     m_tableText.assign(size_t(m_columns), {});
     m_tableNumber.assign(size_t(m_columns), {});
+    m_tableColumnShown.assign(size_t(m_columns), -1);
     for (FlexGridTableColumn &column : columns) {
         if (column.gridColumn >= 0 && column.gridColumn < m_columns) {
             m_tableText[size_t(column.gridColumn)] = std::move(column.text);
             m_tableNumber[size_t(column.gridColumn)] = std::move(column.number);
+            if (column.tableColumn >= 0 && column.tableColumn < m_table->columnCount())
+                m_tableColumnShown[size_t(column.gridColumn)] = column.tableColumn;
         }
     }
     noteChange(firstRow, 0, TextChanged);
@@ -248,6 +267,7 @@ void FlexGridModel::releaseTable(int endRow)
     m_table.reset();
     m_tableText.clear();
     m_tableNumber.clear();
+    m_tableColumnShown.clear();
     m_tableWrites.clear();
 }
 

@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <optional>
+#include <string_view>
 #include <memory>
 #include <vector>
 
@@ -25,6 +26,12 @@ struct FlexGridTableColumn
     std::function<QString(const db::ResultTable &table, int line)> text;
     // The number the cell shows, for columns of amounts and counts (optional).
     std::function<std::optional<Decimal>(const db::ResultTable &table, int line)> number = {};
+    // The table's column whose text the grid column shows as it is (see textOf), or -1.
+    int tableColumn = -1;
+
+    // A grid column showing a column of the table as its text: its cells also give the
+    // table's UTF-8 itself (FlexGridModel::utf8), with no QString in between.
+    static FlexGridTableColumn textOf(int gridColumn, int tableColumn);
 };
 
 // The cells of a FlexGrid: text and optional colours per cell, no object per cell.
@@ -51,6 +58,9 @@ public:
     // The number a cell shows: one written with setNumber, or one of a table column that
     // keeps numbers (when the cell was not written since); otherwise none.
     std::optional<Decimal> number(int row, int column) const;
+    // The UTF-8 of a cell that shows a text of the table as it is (a column made with
+    // FlexGridTableColumn::textOf, the cell not written since); otherwise none.
+    std::optional<std::string_view> utf8(int row, int column) const;
     // Writes a cell's text and the number it stands for.
     void setNumber(int row, int column, const QString &text, const Decimal &number);
     void setText(int row, int column, const QString &text);
@@ -105,6 +115,7 @@ private:
     int m_tableFirstRow = 0;
     std::vector<std::function<QString(const db::ResultTable &, int)>> m_tableText; // by grid column
     std::vector<std::function<std::optional<Decimal>(const db::ResultTable &, int)>> m_tableNumber;
+    std::vector<int> m_tableColumnShown; // by grid column: FlexGridTableColumn::tableColumn
     QHash<quint64, QString> m_tableWrites; // cells of the table's rows written since
     QHash<quint64, Decimal> m_numbers;     // cells written with setNumber
     // Keeps the written numbers of the cells for which `keep` gives where they go now.

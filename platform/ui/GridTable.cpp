@@ -36,3 +36,8 @@ std::optional<Decimal> GridTable::number(int row, int col) const
 {
     return m_cells.number(row, col);
 }
+
+std::optional<std::string_view> GridTable::utf8(int row, int col) const
+{
+    return m_cells.utf8(row, col);
+}

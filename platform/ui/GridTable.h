@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <optional>
+#include <string_view>
 #include <vector>
 
 class FlexGrid;
@@ -44,6 +45,9 @@ public:
     QString text(int row, int col) const;
     // The number a cell keeps beside its text (see FlexGrid::cellNumber), or none.
     std::optional<Decimal> number(int row, int col) const;
+    // The UTF-8 of a cell that shows a table's text as it is, without making its
+    // QString (see FlexGridModel::utf8); otherwise none, and text() gives it.
+    std::optional<std::string_view> utf8(int row, int col) const;
 
     const Column &column(int col) const { return m_layout.columns[size_t(col)]; }
     int headerHeight() const { return m_layout.headerHeight; }

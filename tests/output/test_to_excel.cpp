@@ -7,6 +7,7 @@
 #include "output/frmToExcel.h"
 #include "platform/Decimal.h"
 #include "platform/Clock.h"
+#include "platform/db/ResultTable.h"
 #include "platform/sheet/Workbook.h"
 #include "platform/ui/CheckBox.h"
 #include "platform/ui/FileDialogs.h"
@@ -472,6 +473,43 @@ private slots:
 
     // A cell that keeps the number it shows is written from that number, whatever its
     // text says; written again as text, it is read from its text.
+    // Cells that show a table's text go out from the table's bytes: they must read as
+    // the grid shows them, bytes that are not UTF-8 included, and a NUL is refused.
+    void textsOfATableReadAsTheGridShowsThem()
+    {
+        const auto show = [this](const std::vector<std::string> &texts) {
+            db::ResultTableBuilder builder;
+            builder.setColumns({u"名称"_s}, {int(db::ResultTable::Kind::Text)});
+            for (const std::string &text : texts) {
+                builder.addText(0, text);
+                builder.endRow();
+            }
+            builder.addNull(0);
+            builder.endRow();
+            const auto table = std::make_shared<const db::ResultTable>(builder.take());
+            grid = gridOf(u"<名称|<号码"_s, QList<QStringList>(table->rowCount()));
+            grid->setTableRows(1, table, {FlexGridTableColumn::textOf(0, 0), FlexGridTableColumn::textOf(1, 0)});
+        };
+        show({"甲", std::string("张\0三", 7)});
+        openWindow(grid.get(), path(u"表.xlsx"_s));
+        QVERIFY(!window->To_Execl(grid.get(), Title, SheetName));
+        QVERIFY2(window->lastError().contains(u"第6行第1列的文字含有空字符（NUL）"_s), qPrintable(window->lastError()));
+
+        show({"票据簿𠮷", "\xff\xfe甲\xed\xa0\x80", "乙丙", "乙丙", "改写前"});
+        grid->setTextMatrix(5, 1, u"改写"_s);
+        QVERIFY(exportTo(path(u"表.xlsx"_s)));
+        const Book book = Book::read(path(u"表.xlsx"_s));
+        QVERIFY2(book.error.isEmpty(), qPrintable(book.error));
+        for (int r = 1; r < grid->Rows(); ++r)
+            for (int c = 0; c < 2; ++c) {
+                const QString address = QChar(u'A' + c) + QString::number(r + 4);
+                QCOMPARE(book.value(SheetName, address).toString(), grid->TextMatrix(r, c));
+            }
+        QVERIFY(grid->TextMatrix(2, 0).contains(QChar::ReplacementCharacter));
+        QCOMPARE(book.value(SheetName, u"B9"_s).toString(), u"改写"_s);
+        QVERIFY(book.cell(SheetName, u"A10"_s)[u"value"].isNull());
+    }
+
     void amountCellsThatKeepANumberAreWrittenFromIt()
     {
         grid = gridOf(u">金额|<号码"_s, {{u"0"_s, u"a"_s}, {u"0"_s, u"b"_s}, {u"0"_s, u"c"_s}});
