@@ -117,20 +117,20 @@ Decimal ResultTable::number(int row, int column) const
 bool ResultTable::isNull(int row, int column) const
 {
     const Column &c = m_columns[size_t(column)];
-    return c.kind == Kind::Text ? c.lengths[size_t(row)] == NullText : bool(c.nulls[size_t(row)]);
+    return c.kind == Kind::Text ? c.textAt[size_t(row)] == NullText : bool(c.nulls[size_t(row)]);
 }
 
 std::string_view ResultTable::utf8(int row, int column) const
 {
     const Column &c = m_columns[size_t(column)];
-    const std::uint32_t length = c.lengths[size_t(row)];
-    return length == NullText ? std::string_view() : std::string_view(c.bytes.data() + c.starts[size_t(row)], length);
+    const std::uint32_t address = c.textAt[size_t(row)];
+    return address == NullText ? std::string_view() : c.texts.at(address);
 }
 
 bool ResultTable::repeatsRowAbove(int row, int column) const
 {
     const Column &c = m_columns[size_t(column)];
-    return row > 0 && c.starts[size_t(row)] == c.starts[size_t(row) - 1] && c.lengths[size_t(row)] == c.lengths[size_t(row) - 1];
+    return row > 0 && c.textAt[size_t(row)] == c.textAt[size_t(row) - 1];
 }
 
 QDate ResultTable::date(int row, int column) const
@@ -192,9 +192,9 @@ void ResultTableBuilder::settle(Column &c, ResultTable::Kind kind)
     c.kind = kind;
     if (kind == ResultTable::Kind::Text)
         return;
-    const size_t rows = c.lengths.size();
-    c.starts.clear();
-    c.lengths.clear();
+    const size_t rows = c.textAt.size();
+    c.textAt.clear();
+    c.texts.clear();
     c.nulls.assign(rows, true);
     if (kind == ResultTable::Kind::Decimal)
         c.decimals.assign(rows, Decimal());
@@ -207,11 +207,10 @@ void ResultTableBuilder::addNull(int index)
     Column &c = column(index);
     switch (c.kind) {
     case ResultTable::Kind::Text:
-        c.starts.push_back(0);
-        c.lengths.push_back(ResultTable::NullText);
+        c.textAt.push_back(ResultTable::NullText);
         return;
     case ResultTable::Kind::Decimal:
-        c.decimals.emplace_back();
+        c.decimals.push_back(Decimal());
         break;
     default:
         c.numbers.push_back(0);
@@ -248,8 +247,8 @@ void ResultTableBuilder::addNumberText(int index, std::string_view digits)
     if (c.kind == ResultTable::Kind::Integer) {
         // A column of whole numbers that meets a fraction keeps them all as decimals.
         c.kind = ResultTable::Kind::Decimal;
-        for (std::int64_t n : c.numbers)
-            c.decimals.push_back(Decimal::fromInteger(n));
+        for (size_t row = 0; row < c.numbers.size(); ++row)
+            c.decimals.push_back(Decimal::fromInteger(c.numbers[row]));
         c.numbers.clear();
     }
     if (c.kind == ResultTable::Kind::Decimal) {
@@ -314,17 +313,11 @@ void ResultTableBuilder::addDateTime(int index, const QDateTime &value)
 
 void ResultTableBuilder::appendText(Column &c, std::string_view utf8)
 {
-    if (!c.lengths.empty()) {
-        const std::uint32_t length = c.lengths.back();
-        if (length == utf8.size() && std::string_view(c.bytes.data() + c.starts.back(), length) == utf8) {
-            c.starts.push_back(c.starts.back());
-            c.lengths.push_back(length);
-            return;
-        }
+    if (!c.textAt.empty() && c.textAt.back() != ResultTable::NullText && c.texts.at(c.textAt.back()) == utf8) {
+        c.textAt.push_back(c.textAt.back());
+        return;
     }
-    c.starts.push_back(std::uint32_t(c.bytes.size()));
-    c.lengths.push_back(std::uint32_t(utf8.size()));
-    c.bytes.append(utf8);
+    c.textAt.push_back(c.texts.append(utf8));
 }
 
 void ResultTableBuilder::turnToText(Column &c)
@@ -341,8 +334,7 @@ void ResultTableBuilder::turnToText(Column &c)
     c.nulls.clear();
     for (size_t row = 0; row < rows; ++row) {
         if (nulls[row]) {
-            c.starts.push_back(0);
-            c.lengths.push_back(ResultTable::NullText);
+            c.textAt.push_back(ResultTable::NullText);
         } else {
             const QByteArray utf8 = texts[row].toUtf8();
             appendText(c, std::string_view(utf8.constData(), size_t(utf8.size())));

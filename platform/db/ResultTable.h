@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Decimal.h"
+#include "platform/db/ColumnStorage.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -60,14 +61,14 @@ private:
         QString name;
         Kind kind = Kind::Text;
         bool kindFixed = false; // decided by a declaration or a first value
-        std::string bytes;                    // Text: every row's UTF-8, one after the other
-        std::vector<std::uint32_t> starts;    // Text: where a row's text starts in bytes
-        std::vector<std::uint32_t> lengths;   // Text: its length, NullText for NULL
-        std::vector<std::int64_t> numbers;    // Integer; DateTime as milliseconds since 0001-01-01
-        std::vector<Decimal> decimals;        // Decimal
-        std::vector<bool> nulls;              // Integer, Decimal, DateTime
+        TextBlocks texts;                  // Text: each text that differs from the row above's, once
+        BlockVector<std::uint32_t> textAt; // Text: the address of a row's text (the row above's
+                                           // for a repeat), NullText for NULL
+        BlockVector<std::int64_t> numbers; // Integer; DateTime as milliseconds since 0001-01-01
+        BlockVector<Decimal> decimals;     // Decimal
+        std::vector<bool> nulls;           // Integer, Decimal, DateTime
     };
-    static constexpr std::uint32_t NullText = 0xFFFFFFFF;
+    static constexpr std::uint32_t NullText = TextBlocks::NoText;
     std::vector<Column> m_columns;
     int m_rowCount = 0;
 };

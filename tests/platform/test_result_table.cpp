@@ -1,9 +1,12 @@
 // A result read into typed columns (db::ResultTable) straight from the embedded engine:
-// the kinds, NULLs, texts repeated from the row above, exact decimals, dates, and a
-// column whose values change kind on the way.
+// the kinds, NULLs, texts repeated from the row above, exact decimals, dates, a column
+// whose values change kind on the way, and results larger than the blocks columns grow by.
 #include "platform/db/Connection.h"
 
 #include <QTemporaryDir>
+
+#include <optional>
+#include <string>
 
 using namespace Qt::StringLiterals;
 #include <QtTest>
@@ -76,6 +79,47 @@ private slots:
         QCOMPARE(t.kind(1), ResultTable::Kind::Text);
         QCOMPARE(column(t, 1), (QStringList{u"1"_s, u"2"_s, u"x3"_s, u"x4"_s}));
         QCOMPARE(column(t, 2), (QStringList{u"2026-12-01"_s, u"不是日期"_s, u"NULL"_s, u"2026-02-28"_s}));
+    }
+
+    // 140 000 rows: texts in pairs (so a pair meets across every block boundary), NULLs,
+    // empty texts, one text of 1.5 MB twice, more than a megabyte of short texts, and
+    // whole numbers that become decimals at the last row.
+    void manyRowsKeepEveryValue()
+    {
+        const int count = 140000, longRow = 100000;
+        m_db->executeNative(QStringLiteral(
+            "create table many as WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < %1) SELECT i,"
+            " CASE WHEN i % 7 = 3 THEN NULL WHEN i % 11 = 5 THEN '' WHEN i IN (%2, %2 + 1)"
+            " THEN substr(hex(zeroblob(750000)), 1, 1500000) ELSE 'text-' || ((i + 1) / 2) || '-收款人' END AS t,"
+            " CASE WHEN i = %1 THEN 0.5 ELSE i END AS n FROM n")
+                                .arg(count - 1)
+                                .arg(longRow));
+        const ResultTable t = m_db->openTable(QStringLiteral("SELECT t, n + 0 AS n FROM many ORDER BY i"));
+        auto expected = [&](int i) -> std::optional<std::string> {
+            if (i % 7 == 3)
+                return std::nullopt;
+            if (i % 11 == 5)
+                return std::string();
+            if (i == longRow || i == longRow + 1)
+                return std::string(1500000, '0');
+            return "text-" + std::to_string((i + 1) / 2) + "-收款人";
+        };
+        QCOMPARE(t.rowCount(), count);
+        QCOMPARE(t.kind(1), ResultTable::Kind::Decimal);
+        for (int i = 0; i < count; ++i) {
+            const std::optional<std::string> text = expected(i);
+            QCOMPARE(t.isNull(i, 0), !text.has_value());
+            if (text && t.utf8(i, 0) != *text)
+                QFAIL(qPrintable(QStringLiteral("row %1: %2").arg(i).arg(t.text(i, 0).left(40))));
+            const bool repeats = i > 0 && expected(i - 1) == text && text && !text->empty();
+            if (repeats != t.repeatsRowAbove(i, 0) && text)
+                QFAIL(qPrintable(QStringLiteral("row %1 repeats: %2").arg(i).arg(repeats)));
+            if (i < count - 1 && t.decimal(i, 1) != Decimal::fromInteger(i))
+                QFAIL(qPrintable(QStringLiteral("row %1: %2").arg(i).arg(t.text(i, 1))));
+        }
+        QVERIFY(t.repeatsRowAbove(65536, 0));
+        QVERIFY(t.isNull(3, 0) && !t.isNull(5, 0) && t.text(5, 0).isEmpty());
+        QCOMPARE(t.text(count - 1, 1), u"0.5"_s);
     }
 
     void anEmptyResultHasItsColumns()
