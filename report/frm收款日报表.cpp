@@ -453,7 +453,11 @@ void frm收款日报表::RunReport()
     StatementText = voidReportSql(filter);
 
     Hourglass busy;
-    fillGrid(std::make_shared<const db::ResultTable>(DbConnection().openTable(StatementText)));
+    // The grid is emptied once the statement has run, as before its lines are read: the
+    // lines it showed are let go before the new ones are kept, and a statement that
+    // fails leaves them shown.
+    db::ResultTable lines = DbConnection().openTable(StatementText, [this] { MSFlexGrid1->setRows(1); });
+    fillGrid(std::make_shared<const db::ResultTable>(std::move(lines)));
 }
 
 namespace {

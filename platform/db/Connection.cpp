@@ -565,7 +565,8 @@ ResultTable tableOf(Recordset &rows)
 
 // Reading straight from SQLite into typed columns: texts stay the engine's UTF-8, numbers
 // and dates become numbers, with no object per cell.
-ResultTable Connection::readSqliteTable(sqlite3 *handle, const QString &statement)
+ResultTable Connection::readSqliteTable(sqlite3 *handle, const QString &statement,
+                                        const std::function<void()> &answered)
 {
     const PreparedStatement owner = prepareSqlite(handle, statement);
     sqlite3_stmt *prepared = owner.get();
@@ -579,7 +580,10 @@ ResultTable Connection::readSqliteTable(sqlite3 *handle, const QString &statemen
     }
     ResultTableBuilder builder;
     builder.setColumns(names, kinds);
-    while ((rc = sqlite3_step(prepared)) == SQLITE_ROW) {
+    rc = sqlite3_step(prepared);
+    if (answered && (rc == SQLITE_ROW || rc == SQLITE_DONE))
+        answered();
+    for (; rc == SQLITE_ROW; rc = sqlite3_step(prepared)) {
         for (int i = 0; i < count; ++i) {
             switch (sqlite3_column_type(prepared, i)) {
             case SQLITE_INTEGER:
@@ -623,15 +627,17 @@ Recordset Connection::open(const QString &sql)
     return result;
 }
 
-ResultTable Connection::openTable(const QString &sql)
+ResultTable Connection::openTable(const QString &sql, const std::function<void()> &answered)
 {
     const QString last = runAllButLast(sql);
     if (sqlite3 *handle = sqliteHandle()) {
         countStatement(last);
-        return readSqliteTable(handle, last);
+        return readSqliteTable(handle, last, answered);
     }
     Recordset rows;
     runQuery(last, rows);
+    if (answered)
+        answered();
     return tableOf(rows);
 }
 

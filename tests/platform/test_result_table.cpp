@@ -1,6 +1,7 @@
 // A result read into typed columns (db::ResultTable) straight from the embedded engine:
 // the kinds, NULLs, texts repeated from the row above, exact decimals, dates, a column
-// whose values change kind on the way, and results larger than the blocks columns grow by.
+// whose values change kind on the way, results larger than the blocks columns grow by,
+// and the call that tells the caller the engine has answered.
 #include "platform/db/Connection.h"
 
 #include <QTemporaryDir>
@@ -120,6 +121,20 @@ private slots:
         QVERIFY(t.repeatsRowAbove(65536, 0));
         QVERIFY(t.isNull(3, 0) && !t.isNull(5, 0) && t.text(5, 0).isEmpty());
         QCOMPARE(t.text(count - 1, 1), u"0.5"_s);
+    }
+
+    // Called once the engine has run the statement, before the rows are read; not when
+    // the statement fails.
+    void theCallerHearsWhenTheEngineHasAnswered()
+    {
+        int heard = 0;
+        const ResultTable t = m_db->openTable(QStringLiteral("SELECT 付款人 FROM lines"), [&] { ++heard; });
+        QCOMPARE(heard, 1);
+        QCOMPARE(t.rowCount(), 4);
+        m_db->openTable(QStringLiteral("SELECT 付款人 FROM lines WHERE ID = 0"), [&] { ++heard; });
+        QCOMPARE(heard, 2);
+        QVERIFY_THROWS_EXCEPTION(db::DbError, m_db->openTable(QStringLiteral("SELECT 没有 FROM lines"), [&] { ++heard; }));
+        QCOMPARE(heard, 2);
     }
 
     void anEmptyResultHasItsColumns()
