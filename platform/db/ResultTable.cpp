@@ -65,12 +65,6 @@ bool parseMoment(std::string_view text, std::int64_t &into)
     return true;
 }
 
-QDateTime momentDateTime(std::int64_t ms)
-{
-    const QDate date = QDate::fromJulianDay(FirstDay + ms / MsPerDay);
-    return QDateTime(date, QTime::fromMSecsSinceStartOfDay(int(ms % MsPerDay)));
-}
-
 } // namespace
 
 QStringList ResultTable::columnNames() const
@@ -133,19 +127,26 @@ bool ResultTable::repeatsRowAbove(int row, int column) const
     return row > 0 && c.textAt[size_t(row)] == c.textAt[size_t(row) - 1];
 }
 
+Decimal ResultTable::decimal(int row, int column) const
+{
+    const Column &c = m_columns[size_t(column)];
+    return c.wideDecimals ? c.decimals[size_t(row)] : Decimal::fromMillionths(c.numbers[size_t(row)]);
+}
+
 QDate ResultTable::date(int row, int column) const
 {
-    return isNull(row, column) ? QDate() : QDate::fromJulianDay(FirstDay + integer(row, column) / MsPerDay);
+    return isNull(row, column) ? QDate() : QDate::fromJulianDay(FirstDay + m_columns[size_t(column)].days[size_t(row)]);
 }
 
 int ResultTable::msecsOfDay(int row, int column) const
 {
-    return isNull(row, column) ? 0 : int(integer(row, column) % MsPerDay);
+    const Column &c = m_columns[size_t(column)];
+    return c.times.empty() || isNull(row, column) ? 0 : c.times[size_t(row)];
 }
 
 QDateTime ResultTable::dateTime(int row, int column) const
 {
-    return isNull(row, column) ? QDateTime() : momentDateTime(integer(row, column));
+    return isNull(row, column) ? QDateTime() : QDateTime(date(row, column), QTime::fromMSecsSinceStartOfDay(msecsOfDay(row, column)));
 }
 
 QString ResultTable::text(int row, int column) const
@@ -196,8 +197,8 @@ void ResultTableBuilder::settle(Column &c, ResultTable::Kind kind)
     c.textAt.clear();
     c.texts.clear();
     c.nulls.assign(rows, true);
-    if (kind == ResultTable::Kind::Decimal)
-        c.decimals.assign(rows, Decimal());
+    if (kind == ResultTable::Kind::DateTime)
+        c.days.assign(rows, 0);
     else
         c.numbers.assign(rows, 0);
 }
@@ -210,9 +211,12 @@ void ResultTableBuilder::addNull(int index)
         c.textAt.push_back(ResultTable::NullText);
         return;
     case ResultTable::Kind::Decimal:
-        c.decimals.push_back(Decimal());
+        appendDecimal(c, Decimal());
         break;
-    default:
+    case ResultTable::Kind::DateTime:
+        appendMoment(c, 0);
+        break;
+    case ResultTable::Kind::Integer:
         c.numbers.push_back(0);
         break;
     }
@@ -247,12 +251,13 @@ void ResultTableBuilder::addNumberText(int index, std::string_view digits)
     if (c.kind == ResultTable::Kind::Integer) {
         // A column of whole numbers that meets a fraction keeps them all as decimals.
         c.kind = ResultTable::Kind::Decimal;
-        for (size_t row = 0; row < c.numbers.size(); ++row)
-            c.decimals.push_back(Decimal::fromInteger(c.numbers[row]));
+        const BlockVector<std::int64_t> integers = std::move(c.numbers);
         c.numbers.clear();
+        for (size_t row = 0; row < integers.size(); ++row)
+            appendDecimal(c, Decimal::fromInteger(integers[row]));
     }
     if (c.kind == ResultTable::Kind::Decimal) {
-        c.decimals.push_back(Decimal::fromLatin1(digits));
+        appendDecimal(c, Decimal::fromLatin1(digits));
         c.nulls.push_back(false);
         return;
     }
@@ -270,7 +275,7 @@ void ResultTableBuilder::addDecimal(int index, const Decimal &value)
         addNumberText(index, std::string_view(digits.constData(), size_t(digits.size())));
         return;
     }
-    c.decimals.push_back(value);
+    appendDecimal(c, value);
     c.nulls.push_back(false);
 }
 
@@ -281,7 +286,7 @@ void ResultTableBuilder::addText(int index, std::string_view utf8)
     if (c.kind == ResultTable::Kind::DateTime) {
         std::int64_t ms = 0;
         if (parseMoment(utf8, ms)) {
-            c.numbers.push_back(ms);
+            appendMoment(c, ms);
             c.nulls.push_back(false);
             return;
         }
@@ -307,7 +312,7 @@ void ResultTableBuilder::addDateTime(int index, const QDateTime &value)
         addString(index, text);
         return;
     }
-    c.numbers.push_back(moment(value.date(), value.time()));
+    appendMoment(c, moment(value.date(), value.time()));
     c.nulls.push_back(false);
 }
 
@@ -318,6 +323,31 @@ void ResultTableBuilder::appendText(Column &c, std::string_view utf8)
         return;
     }
     c.textAt.push_back(c.texts.append(utf8));
+}
+
+void ResultTableBuilder::appendDecimal(Column &c, const Decimal &value)
+{
+    if (!c.wideDecimals) {
+        if (const std::optional<std::int64_t> millionths = value.millionths()) {
+            c.numbers.push_back(*millionths);
+            return;
+        }
+        c.wideDecimals = true;
+        for (size_t row = 0; row < c.numbers.size(); ++row)
+            c.decimals.push_back(Decimal::fromMillionths(c.numbers[row]));
+        c.numbers.clear();
+    }
+    c.decimals.push_back(value);
+}
+
+void ResultTableBuilder::appendMoment(Column &c, std::int64_t ms)
+{
+    c.days.push_back(std::int32_t(ms / MsPerDay));
+    const auto time = std::int32_t(ms % MsPerDay);
+    if (time != 0 && c.times.empty())
+        c.times.assign(c.days.size() - 1, 0);
+    if (time != 0 || !c.times.empty())
+        c.times.push_back(time);
 }
 
 void ResultTableBuilder::turnToText(Column &c)
@@ -331,6 +361,9 @@ void ResultTableBuilder::turnToText(Column &c)
     c.kind = ResultTable::Kind::Text;
     c.numbers.clear();
     c.decimals.clear();
+    c.wideDecimals = false;
+    c.days.clear();
+    c.times.clear();
     c.nulls.clear();
     for (size_t row = 0; row < rows; ++row) {
         if (nulls[row]) {

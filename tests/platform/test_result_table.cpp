@@ -83,19 +83,24 @@ private slots:
     }
 
     // 140 000 rows: texts in pairs (so a pair meets across every block boundary), NULLs,
-    // empty texts, one text of 1.5 MB twice, more than a megabyte of short texts, and
-    // whole numbers that become decimals at the last row.
+    // empty texts, one text of 1.5 MB twice, more than a megabyte of short texts; whole
+    // numbers that become decimals at the last row, one of them too large for millionths
+    // in 64 bits; amounts; days that take times of day from row 70 000.
     void manyRowsKeepEveryValue()
     {
         const int count = 140000, longRow = 100000;
+        m_db->executeNative(QStringLiteral("create table many (i integer primary key, t text, n, a numeric(18,2), d datetime)"));
         m_db->executeNative(QStringLiteral(
-            "create table many as WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < %1) SELECT i,"
+            "insert into many WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < %1) SELECT i,"
             " CASE WHEN i % 7 = 3 THEN NULL WHEN i % 11 = 5 THEN '' WHEN i IN (%2, %2 + 1)"
-            " THEN substr(hex(zeroblob(750000)), 1, 1500000) ELSE 'text-' || ((i + 1) / 2) || '-收款人' END AS t,"
-            " CASE WHEN i = %1 THEN 0.5 ELSE i END AS n FROM n")
+            " THEN substr(hex(zeroblob(750000)), 1, 1500000) ELSE 'text-' || ((i + 1) / 2) || '-收款人' END,"
+            " CASE WHEN i = %1 THEN 0.5 WHEN i = 100 THEN 20000000000000 ELSE i END,"
+            " CASE WHEN i % 13 = 0 THEN NULL ELSE i * 0.25 END,"
+            " CASE WHEN i % 17 = 0 THEN NULL WHEN i < 70000 THEN date('2020-01-01', '+' || (i % 1000) || ' days')"
+            " ELSE datetime('2020-01-01', '+' || (i % 1000) || ' days', '+' || (i % 86400) || ' seconds') END FROM n")
                                 .arg(count - 1)
                                 .arg(longRow));
-        const ResultTable t = m_db->openTable(QStringLiteral("SELECT t, n + 0 AS n FROM many ORDER BY i"));
+        const ResultTable t = m_db->openTable(QStringLiteral("SELECT t, n + 0 AS n, a, d FROM many ORDER BY i"));
         auto expected = [&](int i) -> std::optional<std::string> {
             if (i % 7 == 3)
                 return std::nullopt;
@@ -115,12 +120,20 @@ private slots:
             const bool repeats = i > 0 && expected(i - 1) == text && text && !text->empty();
             if (repeats != t.repeatsRowAbove(i, 0) && text)
                 QFAIL(qPrintable(QStringLiteral("row %1 repeats: %2").arg(i).arg(repeats)));
-            if (i < count - 1 && t.decimal(i, 1) != Decimal::fromInteger(i))
-                QFAIL(qPrintable(QStringLiteral("row %1: %2").arg(i).arg(t.text(i, 1))));
+            const Decimal whole = Decimal::fromInteger(i == 100 ? 20000000000000 : i);
+            const Decimal amount = Decimal::fromLatin1(std::to_string(i / 4) + '.' + std::to_string(i % 4 * 25));
+            const QDateTime moment(QDate(2020, 1, 1).addDays(i % 1000), QTime(0, 0).addSecs(i < 70000 ? 0 : i % 86400));
+            if ((i < count - 1 && t.decimal(i, 1) != whole) || t.isNull(i, 2) != (i % 13 == 0)
+                || (i % 13 != 0 && t.decimal(i, 2) != amount) || t.isNull(i, 3) != (i % 17 == 0)
+                || (i % 17 != 0 && t.dateTime(i, 3) != moment))
+                QFAIL(qPrintable(QStringLiteral("row %1: %2 %3 %4").arg(i).arg(t.text(i, 1), t.text(i, 2), t.text(i, 3))));
         }
         QVERIFY(t.repeatsRowAbove(65536, 0));
         QVERIFY(t.isNull(3, 0) && !t.isNull(5, 0) && t.text(5, 0).isEmpty());
+        QCOMPARE(t.text(100, 1), u"20000000000000"_s);
         QCOMPARE(t.text(count - 1, 1), u"0.5"_s);
+        QCOMPARE(t.text(69999, 3), u"2022-09-26"_s);
+        QCOMPARE(t.text(70001, 3), u"2020-01-02 19:26:41"_s);
     }
 
     // Called once the engine has run the statement, before the rows are read; not when
