@@ -519,7 +519,9 @@ void frm收款日报表::fillGrid(std::shared_ptr<const db::ResultTable> table)
     grid->setRows(1);
     grid->hide();
     const int count = lines.rowCount();
-    grid->setRows(1 + count);
+    // The lines and the "合计" row at once: one row added after them would move the
+    // grid's list of rows, holding it twice for a moment.
+    grid->setRows(count > 0 ? count + 2 : 1);
     enum { Book, Bill, Payer, Item, Summary, Amount, Issued, Issuer, Paid, Cashier };
     int at[10];
     const char *const names[10] = {"入库单编号", "票据编号", "付款人", "项目", "摘要", "金额", "开票日期", "开票人", "收款日期", "收款人"};
