@@ -252,7 +252,6 @@ void ResultTableBuilder::addNumberText(int index, std::string_view digits)
         // A column of whole numbers that meets a fraction keeps them all as decimals.
         c.kind = ResultTable::Kind::Decimal;
         const BlockVector<std::int64_t> integers = std::move(c.numbers);
-        c.numbers.clear();
         for (size_t row = 0; row < integers.size(); ++row)
             appendDecimal(c, Decimal::fromInteger(integers[row]));
     }

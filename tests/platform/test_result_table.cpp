@@ -128,6 +128,10 @@ private slots:
                 || (i % 17 != 0 && t.dateTime(i, 3) != moment))
                 QFAIL(qPrintable(QStringLiteral("row %1: %2 %3 %4").arg(i).arg(t.text(i, 1), t.text(i, 2), t.text(i, 3))));
         }
+        const ResultTable copy = t;
+        for (int i = 0; i < count; ++i)
+            if (copy.utf8(i, 0) != t.utf8(i, 0) || copy.text(i, 1) != t.text(i, 1) || copy.text(i, 3) != t.text(i, 3))
+                QFAIL(qPrintable(QStringLiteral("copy, row %1").arg(i)));
         QVERIFY(t.repeatsRowAbove(65536, 0));
         QVERIFY(t.isNull(3, 0) && !t.isNull(5, 0) && t.text(5, 0).isEmpty());
         QCOMPARE(t.text(100, 1), u"20000000000000"_s);
