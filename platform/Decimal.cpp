@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -46,6 +47,14 @@ Decimal::Units Decimal::saturated(Units a, Units b, bool subtract)
 Decimal Decimal::fromInteger(std::int64_t value)
 {
     return Decimal(Units(value) * Scale);
+}
+
+std::optional<std::int64_t> Decimal::millionths() const
+{
+    static_assert(Places == 6);
+    if (m_units < std::numeric_limits<std::int64_t>::min() || m_units > std::numeric_limits<std::int64_t>::max())
+        return std::nullopt;
+    return std::int64_t(m_units);
 }
 
 namespace {

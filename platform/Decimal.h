@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 // An exact decimal number with up to six places, for running totals of amounts and
@@ -23,6 +24,11 @@ public:
     static Decimal fromText(const QString &text);
     // The same reading of a number written in ASCII (as a database engine renders one).
     static Decimal fromLatin1(std::string_view text);
+
+    // The value in millionths (value × 10^6) when that fits 64 bits, and back: how a
+    // column of amounts keeps them in half the room.
+    std::optional<std::int64_t> millionths() const;
+    static Decimal fromMillionths(std::int64_t millionths) { return Decimal(Units(millionths)); }
 
     Decimal operator+(Decimal other) const;
     Decimal operator-(Decimal other) const;

@@ -453,7 +453,11 @@ void frm收款日报表::RunReport()
     StatementText = voidReportSql(filter);
 
     Hourglass busy;
-    fillGrid(std::make_shared<const db::ResultTable>(DbConnection().openTable(StatementText)));
+    // The grid is emptied once the statement has run, as before its lines are read: the
+    // lines it showed are let go before the new ones are kept, and a statement that
+    // fails leaves them shown.
+    db::ResultTable lines = DbConnection().openTable(StatementText, [this] { MSFlexGrid1->setRows(1); });
+    fillGrid(std::make_shared<const db::ResultTable>(std::move(lines)));
 }
 
 namespace {
@@ -515,7 +519,9 @@ void frm收款日报表::fillGrid(std::shared_ptr<const db::ResultTable> table)
     grid->setRows(1);
     grid->hide();
     const int count = lines.rowCount();
-    grid->setRows(1 + count);
+    // The lines and the "合计" row at once: one row added after them would move the
+    // grid's list of rows, holding it twice for a moment.
+    grid->setRows(count > 0 ? count + 2 : 1);
     enum { Book, Bill, Payer, Item, Summary, Amount, Issued, Issuer, Paid, Cashier };
     int at[10];
     const char *const names[10] = {"入库单编号", "票据编号", "付款人", "项目", "摘要", "金额", "开票日期", "开票人", "收款日期", "收款人"};

@@ -416,12 +416,14 @@ void Connection::runQuery(const QString &statement, Recordset &into, Reading rea
 }
 
 // Reading straight from the ODBC statement into typed columns (see readOdbcTable).
-ResultTable Connection::readServerTable(const QString &statement)
+ResultTable Connection::readServerTable(const QString &statement, const std::function<void()> &answered)
 {
     ServerResult result = runOnServer(database(), statement);
     const SQLHSTMT statementHandle = odbcStatementOf(result.query);
     if (!statementHandle)
         throw DbError(QStringLiteral("ODBC 驱动不可用。"));
+    if (answered)
+        answered();
     ResultTableBuilder builder;
     throwIfFailed(readOdbcTable(statementHandle, result.names, result.sqlTypes, builder));
     return builder.take();
@@ -558,7 +560,8 @@ std::string_view textOf(sqlite3_stmt *prepared, int column)
 
 // Reading straight from SQLite into typed columns: texts stay the engine's UTF-8, numbers
 // and dates become numbers, with no object per cell.
-ResultTable Connection::readSqliteTable(sqlite3 *handle, const QString &statement)
+ResultTable Connection::readSqliteTable(sqlite3 *handle, const QString &statement,
+                                        const std::function<void()> &answered)
 {
     const PreparedStatement owner = prepareSqlite(handle, statement);
     sqlite3_stmt *prepared = owner.get();
@@ -572,7 +575,10 @@ ResultTable Connection::readSqliteTable(sqlite3 *handle, const QString &statemen
     }
     ResultTableBuilder builder;
     builder.setColumns(names, kinds);
-    while ((rc = sqlite3_step(prepared)) == SQLITE_ROW) {
+    rc = sqlite3_step(prepared);
+    if (answered && (rc == SQLITE_ROW || rc == SQLITE_DONE))
+        answered();
+    for (; rc == SQLITE_ROW; rc = sqlite3_step(prepared)) {
         for (int i = 0; i < count; ++i) {
             switch (sqlite3_column_type(prepared, i)) {
             case SQLITE_INTEGER:
@@ -616,13 +622,13 @@ Recordset Connection::open(const QString &sql)
     return result;
 }
 
-ResultTable Connection::openTable(const QString &sql)
+ResultTable Connection::openTable(const QString &sql, const std::function<void()> &answered)
 {
     const QString last = runAllButLast(sql);
     countStatement(last);
     if (sqlite3 *handle = sqliteHandle())
-        return readSqliteTable(handle, last);
-    return readServerTable(last);
+        return readSqliteTable(handle, last, answered);
+    return readServerTable(last, answered);
 }
 
 EditableRecordset Connection::openEditable(const QString &sql)

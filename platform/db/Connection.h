@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 struct sqlite3;
@@ -50,8 +51,12 @@ public:
     // A forward-only, read-only result.
     Recordset open(const QString &sql);
     // The same result kept by column as typed values, for results of many rows, read
-    // straight from the engine (SQLite, or the ODBC driver) into the table.
-    ResultTable openTable(const QString &sql);
+    // straight from the engine (SQLite, or the ODBC driver) into the table. `answered`, when given, is
+    // called once the engine has run the statement and given its first row (or its
+    // end), before the rows are read: a window that shows the previous result can let
+    // it go then, so that the two are never held at once. A statement that fails
+    // before that does not call it.
+    ResultTable openTable(const QString &sql, const std::function<void()> &answered = {});
     // A result whose rows can be added to or edited and saved (one table).
     EditableRecordset openEditable(const QString &sql);
     // Runs a statement or a batch of statements. A batch outside a transaction runs
@@ -97,8 +102,8 @@ private:
     // The SQLite handle under the connection; null on SQL Server.
     sqlite3 *sqliteHandle() const;
     void readSqlite(sqlite3 *handle, const QString &statement, Recordset &into, bool readRows);
-    ResultTable readSqliteTable(sqlite3 *handle, const QString &statement);
-    ResultTable readServerTable(const QString &statement);
+    ResultTable readSqliteTable(sqlite3 *handle, const QString &statement, const std::function<void()> &answered);
+    ResultTable readServerTable(const QString &statement, const std::function<void()> &answered);
     void runStatements(const QStringList &statements);
     QVariant insertRow(const QString &table, const QStringList &columns, const std::vector<QVariant> &values);
     void updateRow(const QString &table, const QVariant &id, const QStringList &columns,

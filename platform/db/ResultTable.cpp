@@ -65,12 +65,6 @@ bool parseMoment(std::string_view text, std::int64_t &into)
     return true;
 }
 
-QDateTime momentDateTime(std::int64_t ms)
-{
-    const QDate date = QDate::fromJulianDay(FirstDay + ms / MsPerDay);
-    return QDateTime(date, QTime::fromMSecsSinceStartOfDay(int(ms % MsPerDay)));
-}
-
 } // namespace
 
 QStringList ResultTable::columnNames() const
@@ -117,35 +111,42 @@ Decimal ResultTable::number(int row, int column) const
 bool ResultTable::isNull(int row, int column) const
 {
     const Column &c = m_columns[size_t(column)];
-    return c.kind == Kind::Text ? c.lengths[size_t(row)] == NullText : bool(c.nulls[size_t(row)]);
+    return c.kind == Kind::Text ? c.textAt[size_t(row)] == NullText : bool(c.nulls[size_t(row)]);
 }
 
 std::string_view ResultTable::utf8(int row, int column) const
 {
     const Column &c = m_columns[size_t(column)];
-    const std::uint32_t length = c.lengths[size_t(row)];
-    return length == NullText ? std::string_view() : std::string_view(c.bytes.data() + c.starts[size_t(row)], length);
+    const std::uint32_t address = c.textAt[size_t(row)];
+    return address == NullText ? std::string_view() : c.texts.at(address);
 }
 
 bool ResultTable::repeatsRowAbove(int row, int column) const
 {
     const Column &c = m_columns[size_t(column)];
-    return row > 0 && c.starts[size_t(row)] == c.starts[size_t(row) - 1] && c.lengths[size_t(row)] == c.lengths[size_t(row) - 1];
+    return row > 0 && c.textAt[size_t(row)] == c.textAt[size_t(row) - 1];
+}
+
+Decimal ResultTable::decimal(int row, int column) const
+{
+    const Column &c = m_columns[size_t(column)];
+    return c.wideDecimals ? c.decimals[size_t(row)] : Decimal::fromMillionths(c.numbers[size_t(row)]);
 }
 
 QDate ResultTable::date(int row, int column) const
 {
-    return isNull(row, column) ? QDate() : QDate::fromJulianDay(FirstDay + integer(row, column) / MsPerDay);
+    return isNull(row, column) ? QDate() : QDate::fromJulianDay(FirstDay + m_columns[size_t(column)].days[size_t(row)]);
 }
 
 int ResultTable::msecsOfDay(int row, int column) const
 {
-    return isNull(row, column) ? 0 : int(integer(row, column) % MsPerDay);
+    const Column &c = m_columns[size_t(column)];
+    return c.times.empty() || isNull(row, column) ? 0 : c.times[size_t(row)];
 }
 
 QDateTime ResultTable::dateTime(int row, int column) const
 {
-    return isNull(row, column) ? QDateTime() : momentDateTime(integer(row, column));
+    return isNull(row, column) ? QDateTime() : QDateTime(date(row, column), QTime::fromMSecsSinceStartOfDay(msecsOfDay(row, column)));
 }
 
 QString ResultTable::text(int row, int column) const
@@ -192,12 +193,12 @@ void ResultTableBuilder::settle(Column &c, ResultTable::Kind kind)
     c.kind = kind;
     if (kind == ResultTable::Kind::Text)
         return;
-    const size_t rows = c.lengths.size();
-    c.starts.clear();
-    c.lengths.clear();
+    const size_t rows = c.textAt.size();
+    c.textAt.clear();
+    c.texts.clear();
     c.nulls.assign(rows, true);
-    if (kind == ResultTable::Kind::Decimal)
-        c.decimals.assign(rows, Decimal());
+    if (kind == ResultTable::Kind::DateTime)
+        c.days.assign(rows, 0);
     else
         c.numbers.assign(rows, 0);
 }
@@ -207,13 +208,15 @@ void ResultTableBuilder::addNull(int index)
     Column &c = column(index);
     switch (c.kind) {
     case ResultTable::Kind::Text:
-        c.starts.push_back(0);
-        c.lengths.push_back(ResultTable::NullText);
+        c.textAt.push_back(ResultTable::NullText);
         return;
     case ResultTable::Kind::Decimal:
-        c.decimals.emplace_back();
+        appendDecimal(c, Decimal());
         break;
-    default:
+    case ResultTable::Kind::DateTime:
+        appendMoment(c, 0);
+        break;
+    case ResultTable::Kind::Integer:
         c.numbers.push_back(0);
         break;
     }
@@ -248,12 +251,12 @@ void ResultTableBuilder::addNumberText(int index, std::string_view digits)
     if (c.kind == ResultTable::Kind::Integer) {
         // A column of whole numbers that meets a fraction keeps them all as decimals.
         c.kind = ResultTable::Kind::Decimal;
-        for (std::int64_t n : c.numbers)
-            c.decimals.push_back(Decimal::fromInteger(n));
-        c.numbers.clear();
+        const BlockVector<std::int64_t> integers = std::move(c.numbers);
+        for (size_t row = 0; row < integers.size(); ++row)
+            appendDecimal(c, Decimal::fromInteger(integers[row]));
     }
     if (c.kind == ResultTable::Kind::Decimal) {
-        c.decimals.push_back(Decimal::fromLatin1(digits));
+        appendDecimal(c, Decimal::fromLatin1(digits));
         c.nulls.push_back(false);
         return;
     }
@@ -271,7 +274,7 @@ void ResultTableBuilder::addDecimal(int index, const Decimal &value)
         addNumberText(index, std::string_view(digits.constData(), size_t(digits.size())));
         return;
     }
-    c.decimals.push_back(value);
+    appendDecimal(c, value);
     c.nulls.push_back(false);
 }
 
@@ -282,7 +285,7 @@ void ResultTableBuilder::addText(int index, std::string_view utf8)
     if (c.kind == ResultTable::Kind::DateTime) {
         std::int64_t ms = 0;
         if (parseMoment(utf8, ms)) {
-            c.numbers.push_back(ms);
+            appendMoment(c, ms);
             c.nulls.push_back(false);
             return;
         }
@@ -308,23 +311,42 @@ void ResultTableBuilder::addDateTime(int index, const QDateTime &value)
         addString(index, text);
         return;
     }
-    c.numbers.push_back(moment(value.date(), value.time()));
+    appendMoment(c, moment(value.date(), value.time()));
     c.nulls.push_back(false);
 }
 
 void ResultTableBuilder::appendText(Column &c, std::string_view utf8)
 {
-    if (!c.lengths.empty()) {
-        const std::uint32_t length = c.lengths.back();
-        if (length == utf8.size() && std::string_view(c.bytes.data() + c.starts.back(), length) == utf8) {
-            c.starts.push_back(c.starts.back());
-            c.lengths.push_back(length);
+    if (!c.textAt.empty() && c.textAt.back() != ResultTable::NullText && c.texts.at(c.textAt.back()) == utf8) {
+        c.textAt.push_back(c.textAt.back());
+        return;
+    }
+    c.textAt.push_back(c.texts.append(utf8));
+}
+
+void ResultTableBuilder::appendDecimal(Column &c, const Decimal &value)
+{
+    if (!c.wideDecimals) {
+        if (const std::optional<std::int64_t> millionths = value.millionths()) {
+            c.numbers.push_back(*millionths);
             return;
         }
+        c.wideDecimals = true;
+        for (size_t row = 0; row < c.numbers.size(); ++row)
+            c.decimals.push_back(Decimal::fromMillionths(c.numbers[row]));
+        c.numbers.clear();
     }
-    c.starts.push_back(std::uint32_t(c.bytes.size()));
-    c.lengths.push_back(std::uint32_t(utf8.size()));
-    c.bytes.append(utf8);
+    c.decimals.push_back(value);
+}
+
+void ResultTableBuilder::appendMoment(Column &c, std::int64_t ms)
+{
+    c.days.push_back(std::int32_t(ms / MsPerDay));
+    const auto time = std::int32_t(ms % MsPerDay);
+    if (time != 0 && c.times.empty())
+        c.times.assign(c.days.size() - 1, 0);
+    if (time != 0 || !c.times.empty())
+        c.times.push_back(time);
 }
 
 void ResultTableBuilder::turnToText(Column &c)
@@ -338,11 +360,13 @@ void ResultTableBuilder::turnToText(Column &c)
     c.kind = ResultTable::Kind::Text;
     c.numbers.clear();
     c.decimals.clear();
+    c.wideDecimals = false;
+    c.days.clear();
+    c.times.clear();
     c.nulls.clear();
     for (size_t row = 0; row < rows; ++row) {
         if (nulls[row]) {
-            c.starts.push_back(0);
-            c.lengths.push_back(ResultTable::NullText);
+            c.textAt.push_back(ResultTable::NullText);
         } else {
             const QByteArray utf8 = texts[row].toUtf8();
             appendText(c, std::string_view(utf8.constData(), size_t(utf8.size())));
@@ -407,7 +431,7 @@ void ResultTableBuilder::addDateTime(int index, const QDate &date, int msecsOfDa
         addDateTime(index, QDateTime(date, time)); // kept as text, as the other entry keeps it
         return;
     }
-    c.numbers.push_back(moment(date, time));
+    appendMoment(c, moment(date, time));
     c.nulls.push_back(false);
 }
 

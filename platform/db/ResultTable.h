@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Decimal.h"
+#include "platform/db/ColumnStorage.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -39,7 +40,7 @@ public:
     std::string_view utf8(int row, int column) const;
     bool repeatsRowAbove(int row, int column) const;
     std::int64_t integer(int row, int column) const { return m_columns[size_t(column)].numbers[size_t(row)]; }
-    Decimal decimal(int row, int column) const { return m_columns[size_t(column)].decimals[size_t(row)]; }
+    Decimal decimal(int row, int column) const;
     // DateTime columns: the day, and the time of day in milliseconds (no QDateTime, whose
     // local-time rules cost a look at the system's time zone each).
     QDate date(int row, int column) const;
@@ -60,14 +61,18 @@ private:
         QString name;
         Kind kind = Kind::Text;
         bool kindFixed = false; // decided by a declaration or a first value
-        std::string bytes;                    // Text: every row's UTF-8, one after the other
-        std::vector<std::uint32_t> starts;    // Text: where a row's text starts in bytes
-        std::vector<std::uint32_t> lengths;   // Text: its length, NullText for NULL
-        std::vector<std::int64_t> numbers;    // Integer; DateTime as milliseconds since 0001-01-01
-        std::vector<Decimal> decimals;        // Decimal
-        std::vector<bool> nulls;              // Integer, Decimal, DateTime
+        TextBlocks texts;                  // Text: each text that differs from the row above's, once
+        BlockVector<std::uint32_t> textAt; // Text: the address of a row's text (the row above's
+                                           // for a repeat), NullText for NULL
+        BlockVector<std::int64_t> numbers; // Integer; Decimal in millionths while every value fits
+        BlockVector<Decimal> decimals;     // Decimal, once a value does not fit in millionths
+        bool wideDecimals = false;
+        BlockVector<std::int32_t> days;    // DateTime: days since 0001-01-01
+        BlockVector<std::int32_t> times;   // DateTime: milliseconds of the day; none while
+                                           // every value is at midnight
+        std::vector<bool> nulls;           // Integer, Decimal, DateTime
     };
-    static constexpr std::uint32_t NullText = 0xFFFFFFFF;
+    static constexpr std::uint32_t NullText = TextBlocks::NoText;
     std::vector<Column> m_columns;
     int m_rowCount = 0;
 };
@@ -106,6 +111,9 @@ private:
     Column &column(int index) { return m_table.m_columns[size_t(index)]; }
     void settle(Column &c, ResultTable::Kind kind);
     void appendText(Column &c, std::string_view utf8);
+    void appendDecimal(Column &c, const Decimal &value);
+    // Milliseconds since 0001-01-01.
+    void appendMoment(Column &c, std::int64_t ms);
     // A column that meets a value of another kind keeps every value as text.
     void turnToText(Column &c);
 

@@ -500,8 +500,14 @@ private slots:
         addVoidedBills();
         QVERIFY(openWindow());
         chooseFilters();
+        run();
+        const QStringList shown = gridRow(2);
+        const int rows = window->MSFlexGrid1->Rows();
         DbConnection().failAtStatement(1);
         run();
+        // The statement failed before it gave a line: the previous lines stay shown.
+        QCOMPARE(window->MSFlexGrid1->Rows(), rows);
+        QCOMPARE(gridRow(2), shown);
         QCOMPARE(MessageBoxes::records().size(), 1);
         const MessageBoxes::Record box = MessageBoxes::records()[0];
         QCOMPARE(box.icon, MessageBoxes::Icon::Information);
