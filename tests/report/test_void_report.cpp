@@ -2,6 +2,7 @@
 // the statement of each mode, the grid it fills with its total, and the hand-offs to
 // printing and to the workbook export.
 #include "ShownMessages.h"
+#include "GridRows.h"
 #include "TestDatabase.h"
 #include "platform/db/Recordset.h"
 #include "platform/ui/CheckBox.h"
@@ -146,13 +147,7 @@ class TestVoidReport : public QObject
 
     void run() { QTest::mouseClick(window->Command1[0], Qt::LeftButton); }
 
-    QStringList gridRow(int row) const
-    {
-        QStringList cells;
-        for (int c = 0; c < 12; ++c)
-            cells << window->MSFlexGrid1->TextMatrix(row, c);
-        return cells;
-    }
+    QStringList gridRow(int row) const { return gridRowOf(*window->MSFlexGrid1, row, 12); }
 
     // "book/bill/item/amount" of every line row, then the total row's amount.
     QStringList reportLines() const

@@ -2,6 +2,7 @@
 
 // The organisation and the window the approval path tests share.
 #include "ShownMessages.h"
+#include "GridRows.h"
 #include "TestDatabase.h"
 #include "platform/db/Recordset.h"
 #include "platform/ui/DatePicker.h"
@@ -150,13 +151,7 @@ protected:
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(index).center());
     }
 
-    QStringList gridRow(int row) const
-    {
-        QStringList cells;
-        for (int c = 0; c < window->MSFlexGrid1->Cols(); ++c)
-            cells << window->MSFlexGrid1->TextMatrix(row, c);
-        return cells;
-    }
+    QStringList gridRow(int row) const { return gridRowOf(*window->MSFlexGrid1, row); }
 
     QStringList listLines(ListBox *list) const
     {

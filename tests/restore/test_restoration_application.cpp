@@ -2,6 +2,7 @@
 // application (numbering, routing, copying the lines) and following the department's
 // applications, with the tables checked after every submission.
 #include "ShownMessages.h"
+#include "GridRows.h"
 #include "ApprovalPathFixture.h"
 #include "platform/ui/CheckBox.h"
 #include "platform/ui/DisplayFormats.h"
@@ -116,13 +117,7 @@ class TestRestorationApplication : public QObject
     }
 
 
-    QStringList gridRow(FlexGrid *grid, int row) const
-    {
-        QStringList cells;
-        for (int c = 0; c < grid->Cols(); ++c)
-            cells << grid->TextMatrix(row, c);
-        return cells;
-    }
+    QStringList gridRow(FlexGrid *grid, int row) const { return gridRowOf(*grid, row); }
 
     QString applicationValue(const QString &number, const QString &column)
     {

@@ -2,6 +2,7 @@
 // selected application, and every decision it drives through the application's life
 // cycle, with the tables checked afterwards.
 #include "TestDatabase.h"
+#include "GridRows.h"
 #include "db/DatabaseSetup.h"
 #include "platform/db/Recordset.h"
 #include "platform/ui/CheckBox.h"
@@ -149,13 +150,7 @@ class TestRestorationApproval : public QObject
             out << window->List1->lineText(i);
         return out;
     }
-    QStringList gridRow(int row) const
-    {
-        QStringList cells;
-        for (int c = 0; c < window->MSFlexGrid1->Cols() - 1; ++c)
-            cells << window->MSFlexGrid1->TextMatrix(row, c);
-        return cells;
-    }
+    QStringList gridRow(int row) const { return gridRowOf(*window->MSFlexGrid1, row, window->MSFlexGrid1->Cols() - 1); }
     static QString texts()
     {
         QStringList out;

@@ -2,6 +2,7 @@
 // registering bill numbers into yearly books, selecting grid rows, and what the
 // database holds afterwards.
 #include "ShownMessages.h"
+#include "GridRows.h"
 #include "TestDatabase.h"
 #include "platform/db/Recordset.h"
 #include "platform/ui/DropDownList.h"
@@ -148,13 +149,7 @@ class TestStockIn : public QObject
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(row, col)).center());
     }
 
-    QStringList gridRow(int row) const
-    {
-        QStringList cells;
-        for (int c = 0; c < grid->Cols(); ++c)
-            cells << grid->TextMatrix(row, c);
-        return cells;
-    }
+    QStringList gridRow(int row) const { return gridRowOf(*grid, row); }
 
     int machineLine(const QString &text) const
     {

@@ -2,6 +2,7 @@
 // the list of the books a department holds with their figures, marking books one by
 // one and by range, the running totals, the details of a book, and resizing.
 #include "ShownMessages.h"
+#include "GridRows.h"
 #include "TestDatabase.h"
 #include "platform/Decimal.h"
 #include "platform/ui/DropDownList.h"
@@ -191,13 +192,7 @@ class TestUsageWindow : public QObject
         return dynamic_cast<frm票据明细 *>(window->findChild<QDialog *>(u"frm票据明细"_s));
     }
 
-    QStringList gridRow(int row) const
-    {
-        QStringList cells;
-        for (int c = 0; c < grid->Cols(); ++c)
-            cells << grid->TextMatrix(row, c);
-        return cells;
-    }
+    QStringList gridRow(int row) const { return gridRowOf(*grid, row); }
 
     int rowOfBook(const QString &book) const
     {
