@@ -1,7 +1,6 @@
 #include "restore/frm申请详细.h"
 
 #include "platform/db/Recordset.h"
-#include "platform/db/Transaction.h"
 #include "platform/ui/CheckBox.h"
 #include "platform/ui/DisplayFormats.h"
 #include "platform/ui/FlexGrid.h"
@@ -25,6 +24,8 @@
 #include <QPushButton>
 
 using MessageBoxes::Icon;
+using RestorationDecision::AgreementOutcome;
+using RestorationDecision::RefusalOutcome;
 
 namespace {
 
@@ -77,53 +78,6 @@ QString dateText(const db::Recordset &row, const QString &column)
 QString numberText(const db::Recordset &row, const QString &column)
 {
     return row.isNull(column) ? QStringLiteral("0") : row.text(column);
-}
-
-// A date of the bill as YYYYMMDD, for comparing with a closing month; empty for NULL
-// or a value that is no date, which never stops an approval.
-QString closingComparable(const db::Recordset &bill, const QString &column)
-{
-    const QDate date = bill.isNull(column) ? QDate() : bill.date(column);
-    return date.isValid() ? date.toString(QStringLiteral("yyyyMMdd")) : QString();
-}
-
-// A moment as recorded (a void date): ISO text when it reads as a date, else the
-// text as stored; empty for NULL. Two records of one moment give the same text.
-QString recordedMoment(const db::Recordset &row, const QString &column)
-{
-    if (row.isNull(column))
-        return QString();
-    const QDateTime at = row.dateTime(column);
-    return at.isValid() ? at.toString(Qt::ISODate) : row.text(column);
-}
-
-// The operator's step as read: approver, date and verdict, NULL told apart from empty
-// text; empty when the step is not there.
-QStringList stepState(const db::Recordset &step)
-{
-    QStringList state;
-    if (step.eof())
-        return state;
-    for (const QString &column : {QStringLiteral("审批人"), QStringLiteral("审批日期"), QStringLiteral("是否同意")})
-        state << (step.isNull(column) ? QStringLiteral("NULL") : QLatin1Char('=') + step.text(column));
-    return state;
-}
-
-// Who decided the operator's step, when and how, for the operator who was about to.
-QString decidedByOtherText(const db::Recordset &step)
-{
-    if (step.eof())
-        return QStringLiteral("本岗位在该申请中的审批环节已不存在，本次审批未保存。");
-    const QString approver = step.text(QStringLiteral("审批人")).trimmed();
-    if (approver.isEmpty())
-        return QStringLiteral("该审批环节已被他人改动，本次审批未保存，请重新选择该申请。");
-    const QDateTime at = step.dateTime(QStringLiteral("审批日期"));
-    const QString when = at.isValid() ? DisplayFormats::shortDateTime(at) : step.text(QStringLiteral("审批日期"));
-    const QString verdict = step.isNull(QStringLiteral("是否同意")) ? QStringLiteral("审批")
-                            : step.flag(QStringLiteral("是否同意")) ? Agree
-                                                                     : Disagree;
-    return QStringLiteral("该审批环节已由 ") + approver + QStringLiteral(" 于 ") + when + QLatin1Char(' ') + verdict
-        + QStringLiteral("，本次审批未保存。");
 }
 
 // Runs one step of loading the list; a step that fails is passed over.
@@ -364,8 +318,8 @@ void frm申请详细::showApplication(qlonglong id)
     selected.departmentCode = application.text(QStringLiteral("部门编号"));
     selected.bookNumber = application.text(QStringLiteral("票据入库单编号"));
     selected.billNumber = application.text(QStringLiteral("票据编号"));
-    selected.voidedOn = recordedMoment(application, QStringLiteral("票据作废日期"));
-    selected.stepAsShown = stepState(step);
+    selected.voidedOn = RestorationDecision::recordedMoment(application, QStringLiteral("票据作废日期"));
+    selected.stepAsShown = RestorationDecision::stepState(step);
     Command4->setEnabled(application.text(QStringLiteral("审核状态")) != Approved);
 
     resetLinesGrid();
@@ -443,48 +397,46 @@ void frm申请详细::Command4_Click()
     Text2->setFocus();
 }
 
-ApprovalStepKey frm申请详细::operatorStep() const
+RestorationDecision::Request frm申请详细::decisionRequest() const
 {
-    return {m_selected.number, OperatorContext().岗位代号, m_selected.stepNumber};
+    return {m_selected, OperatorContext().岗位代号, OperatorContext().姓名, Text2->text(), Now()};
 }
 
-ApprovalDecision frm申请详细::decision() const
+// The opinion box shows the opinion as the decision took it.
+void frm申请详细::showOpinion(const QString &opinion)
 {
-    return {OperatorContext().姓名, Text2->text(), Now().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))};
+    if (Text2->text() != opinion)
+        Text2->setText(opinion);
 }
 
-// The operator's step decided by someone else (another holder of the post) since the
-// window showed it: the text telling who did; empty when the step is as shown.
-QString frm申请详细::stepDecidedMeanwhile(db::Connection &connection) const
-{
-    const db::Recordset step = connection.open(stepStateSql(operatorStep()));
-    return stepState(step) == m_selected.stepAsShown ? QString() : decidedByOtherText(step);
-}
-
-// "同意": the look-ups and the batch are one transaction that holds the right to write
-// from its start, so the step and the bill checked and the next node found are the
-// ones written, and a failure at any statement leaves every table as it was (the
-// error box reports it; the line stays).
+// "同意": a failure at any statement leaves every table as it was (the error box
+// reports it; the line stays).
 void frm申请详细::Command2_Click()
 {
     if (m_selected.id == 0)
         return;
-    AgreementOutcome outcome = AgreementOutcome::BillMissing;
-    QString decidedMeanwhile;
+    RestorationDecision::Result<AgreementOutcome> result;
     {
         Hourglass busy;
-        db::Connection &connection = DbConnection();
-        db::Transaction transaction(connection, QStringLiteral("票据作废恢复审批 ") + m_selected.number);
-        decidedMeanwhile = stepDecidedMeanwhile(connection);
-        if (decidedMeanwhile.isEmpty())
-            outcome = agree(connection);
-        if (decidedMeanwhile.isEmpty() && outcome == AgreementOutcome::Agreed)
-            transaction.commit();
+        result = RestorationDecision::agree(DbConnection(), decisionRequest());
     }
-    if (!decidedMeanwhile.isEmpty()) {
-        MessageBoxes::show(this, decidedMeanwhile, PromptTitle, Icon::None);
+    showOpinion(result.opinion);
+    if (result.outcome == AgreementOutcome::DecidedMeanwhile) {
+        MessageBoxes::show(this, result.decidedMeanwhile, PromptTitle, Icon::None);
         return;
     }
+    if (result.outcome != AgreementOutcome::Agreed) {
+        showAgreementRefused(result.outcome);
+        return;
+    }
+    finishDecision();
+    MessageBoxes::show(this, QStringLiteral("审批完成!"), PromptTitle, Icon::None);
+    clearValueLabels();
+}
+
+// Why the agreement was not written.
+void frm申请详细::showAgreementRefused(AgreementOutcome outcome)
+{
     switch (outcome) {
     case AgreementOutcome::BillMissing:
         MessageBoxes::show(this, QStringLiteral("票据已不存在，不能重开票据！"), NoticeTitle, Icon::None);
@@ -509,95 +461,34 @@ void frm申请详细::Command2_Click()
         MessageBoxes::show(this, QStringLiteral("票据的作废日期与本申请记录的不同（恢复后又重新作废），不能按本申请恢复！"),
                            NoticeTitle, Icon::None);
         return;
+    case AgreementOutcome::DecidedMeanwhile:
     case AgreementOutcome::Agreed:
-        break;
+        return;
     }
-    finishDecision();
-    MessageBoxes::show(this, QStringLiteral("审批完成!"), PromptTitle, Icon::None);
-    clearValueLabels();
 }
 
-frm申请详细::AgreementOutcome frm申请详细::agree(db::Connection &connection)
-{
-    const SelectedApplication &app = m_selected;
-    const db::Recordset bill = connection.open(billOfApplicationSql(app.bookNumber, app.billNumber));
-    // A bill that is gone cannot be restored; the application can still be refused.
-    if (bill.eof())
-        return AgreementOutcome::BillMissing;
-
-    // The applicant department's latest closing month, by its code. A NULL month or a
-    // NULL date never stops the approval.
-    const db::Recordset closing = connection.open(latestClosingMonthSql(app.departmentCode));
-    if (!closing.eof() && !closing.isNull(QStringLiteral("封帐年月"))) {
-        const QString closedUpTo = closing.text(QStringLiteral("封帐年月")).trimmed();
-        const QString issued = closingComparable(bill, QStringLiteral("开票日期"));
-        if (!issued.isEmpty() && issued <= closedUpTo)
-            return AgreementOutcome::IssuedBeforeClosing;
-        const QString paid = closingComparable(bill, QStringLiteral("收款日期"));
-        if (!paid.isEmpty() && paid <= closedUpTo)
-            return AgreementOutcome::PaidBeforeClosing;
-    }
-    for (const QString &column : {QStringLiteral("收款凭证编号"), QStringLiteral("退票凭证编号"), QStringLiteral("内换凭证编号"),
-                                  QStringLiteral("税额凭证编号"), QStringLiteral("核销日期")})
-        if (!bill.isNull(column))
-            return AgreementOutcome::VoucherOrWriteOff;
-
-    const db::Recordset next = connection.open(nextRouteNodeSql(app.number, app.stepNumber));
-    if (Text2->text().trimmed().isEmpty())
-        Text2->setText(Agree);
-    if (Text2->text().trimmed() == Disagree)
-        return AgreementOutcome::OpinionIsRefusal;
-
-    const ApprovalStepKey step = operatorStep();
-    const ApprovalDecision agreed = decision();
-    if (next.eof()) {
-        // Only the voiding this application was made for is undone: a bill restored
-        // since (and perhaps issued again) or voided again on another day stays as it is.
-        const QString voidedOn = recordedMoment(bill, QStringLiteral("作废日期"));
-        if (voidedOn.isEmpty())
-            return AgreementOutcome::BillNoLongerVoided;
-        if (voidedOn != app.voidedOn)
-            return AgreementOutcome::BillVoidedOnAnotherDay;
-        connection.execute(lastApprovalBatchSql(step, agreed, app.bookNumber, app.billNumber));
-        return AgreementOutcome::Agreed;
-    }
-    // A node the application already has a step for gets no second one: only the
-    // operator's step is completed.
-    const ApprovalRouteNode node{next.text(QStringLiteral("部门")), next.text(QStringLiteral("岗位")),
-                                 next.text(QStringLiteral("环节序号"))};
-    const db::Recordset existing = connection.open(stepOfNodeSql(app.number, node));
-    connection.execute(existing.eof() ? passToNextNodeBatchSql(step, agreed, node) : agreedStepSql(step, agreed));
-    return AgreementOutcome::Agreed;
-}
-
-// "不同意": only the opinion and the step are checked; the batch is one transaction.
+// "不同意".
 void frm申请详细::Command3_Click()
 {
     if (m_selected.id == 0)
         return;
-    const QString opinion = Text2->text().trimmed();
-    if (opinion.isEmpty()) {
-        MessageBoxes::show(this, QStringLiteral("请输入意见！"), QStringLiteral("提示"), Icon::None);
-        return;
-    }
-    if (opinion == Agree) {
-        MessageBoxes::show(this, QStringLiteral("审批不同意时，意见不能为同意！"), PromptTitle, Icon::None);
-        return;
-    }
-    QString decidedMeanwhile;
+    RestorationDecision::Result<RefusalOutcome> result;
     {
         Hourglass busy;
-        db::Connection &connection = DbConnection();
-        db::Transaction transaction(connection, QStringLiteral("票据作废恢复审批 ") + m_selected.number);
-        decidedMeanwhile = stepDecidedMeanwhile(connection);
-        if (decidedMeanwhile.isEmpty()) {
-            connection.execute(rejectionBatchSql(operatorStep(), decision()));
-            transaction.commit();
-        }
+        result = RestorationDecision::refuse(DbConnection(), decisionRequest());
     }
-    if (!decidedMeanwhile.isEmpty()) {
-        MessageBoxes::show(this, decidedMeanwhile, PromptTitle, Icon::None);
+    switch (result.outcome) {
+    case RefusalOutcome::OpinionMissing:
+        MessageBoxes::show(this, QStringLiteral("请输入意见！"), QStringLiteral("提示"), Icon::None);
         return;
+    case RefusalOutcome::OpinionIsAgreement:
+        MessageBoxes::show(this, QStringLiteral("审批不同意时，意见不能为同意！"), PromptTitle, Icon::None);
+        return;
+    case RefusalOutcome::DecidedMeanwhile:
+        MessageBoxes::show(this, result.decidedMeanwhile, PromptTitle, Icon::None);
+        return;
+    case RefusalOutcome::Refused:
+        break;
     }
     finishDecision();
     clearValueLabels();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "restore/RestorationDecision.h"
 #include "shell/ChildWindow.h"
 
 #include <QStringList>
@@ -15,13 +16,6 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class StatusBar;
-
-struct ApprovalDecision;
-struct ApprovalStepKey;
-
-namespace db {
-class Connection;
-}
 
 // The restoration approval window: the applications that have a step for the
 // operator's post, the selected one with its bill's copied lines, and the decision on
@@ -73,16 +67,9 @@ public:
 
     // The application the decisions apply to: the one last selected, until it is
     // decided or the list is loaded again. The ID is 0 when there is none.
-    struct SelectedApplication
+    struct SelectedApplication : RestorationDecision::ShownApplication
     {
         qlonglong id = 0;
-        QString number;         // 编号
-        QString stepNumber;     // the operator's 环节序号 in it
-        QString departmentCode; // the applicant department's 部门编号
-        QString bookNumber;     // 票据入库单编号
-        QString billNumber;     // 票据编号
-        QString voidedOn;       // 票据作废日期 as the application recorded it
-        QStringList stepAsShown; // the operator's step (approver, date, verdict) when shown
     };
     const SelectedApplication &selected() const { return m_selected; }
 
@@ -101,17 +88,6 @@ protected:
     void Form_Activate() override;
 
 private:
-    enum class AgreementOutcome {
-        Agreed,
-        BillMissing,
-        IssuedBeforeClosing,
-        PaidBeforeClosing,
-        VoucherOrWriteOff,
-        OpinionIsRefusal,
-        BillNoLongerVoided,
-        BillVoidedOnAnotherDay,
-    };
-
     void buildControls();
     void buildApplicationPanel();
     void buildDecisionPanel();
@@ -124,10 +100,9 @@ private:
     void showApplication(qlonglong id);
     void fillLines(const QString &applicationNumber);
 
-    AgreementOutcome agree(db::Connection &connection);
-    QString stepDecidedMeanwhile(db::Connection &connection) const;
-    ApprovalStepKey operatorStep() const;
-    ApprovalDecision decision() const;
+    RestorationDecision::Request decisionRequest() const;
+    void showOpinion(const QString &opinion);
+    void showAgreementRefused(RestorationDecision::AgreementOutcome outcome);
     void finishDecision();
 
     SelectedApplication m_selected;
