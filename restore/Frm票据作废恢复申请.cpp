@@ -1,7 +1,6 @@
 #include "restore/Frm票据作废恢复申请.h"
 
 #include "platform/db/Recordset.h"
-#include "platform/db/Transaction.h"
 #include "platform/ui/CheckBox.h"
 #include "platform/ui/DisplayFormats.h"
 #include "platform/ui/FlexGrid.h"
@@ -29,6 +28,7 @@ using PlacedControls::textBox;
 using MessageBoxes::Answer;
 using MessageBoxes::Buttons;
 using MessageBoxes::Icon;
+using RestorationSubmission::Submission;
 
 // Bill grid columns beyond the shown ones.
 constexpr int BillIdColumn = 29;
@@ -353,13 +353,8 @@ void Frm票据作废恢复申请::Command4_Click()
 {
     if (Text1->text().trimmed().isEmpty() || Text2->text().trimmed().isEmpty())
         return;
-    db::Recordset bill = DbConnection().open(billByNumbersSql(Text1->text(), Text2->text()));
-    if (bill.eof()) {
-        MessageBoxes::show(this, QStringLiteral("未查到相关票据信息"), QStringLiteral("注意！"), Icon::None);
-        return;
-    }
-    if (bill.isNull(QStringLiteral("作废日期"))) {
-        MessageBoxes::show(this, QStringLiteral("发票尚未作废，无法提交审批！"), QStringLiteral("提示！"), Icon::None);
+    if (const auto refusal = RestorationSubmission::billRefusal(DbConnection(), Text1->text(), Text2->text())) {
+        showRefusal(*refusal);
         return;
     }
     const QString question = QStringLiteral("请确定是否要对发票本为：") + Text1->text() + QStringLiteral(" 票据编号为： ")
@@ -372,15 +367,34 @@ void Frm票据作废恢复申请::Command4_Click()
     Frame1->raise();
 }
 
+// The bill's figures are those of the bill the two numbers name when it is submitted.
+RestorationSubmission::Request Frm票据作废恢复申请::submission() const
+{
+    const OperatorContextRecord &who = OperatorContext();
+    return {Text1->text(), Text2->text(), Text3->text(), Option1->text(), who.职能部门编号, who.职能部门名称,
+            who.部门类别代号, Now()};
+}
+
 void Frm票据作废恢复申请::Command6_Click()
 {
-    Submission result;
-    QString pendingNumber;
+    RestorationSubmission::Result result;
     {
         Hourglass busy;
-        result = submit(pendingNumber);
+        result = RestorationSubmission::submit(DbConnection(), submission());
     }
-    switch (result) {
+    if (result.outcome != Submission::Submitted) {
+        showRefusal(result.outcome, result.pendingNumber);
+        return;
+    }
+    MessageBoxes::show(this, QStringLiteral("已提交，请等待审批。"), QStringLiteral("提示！"), Icon::None);
+    Frame1->hide();
+    Text3->clear();
+}
+
+// Why the application was not submitted.
+void Frm票据作废恢复申请::showRefusal(Submission outcome, const QString &pendingNumber)
+{
+    switch (outcome) {
     case Submission::NoPath:
         MessageBoxes::show(this, QStringLiteral("尚未设置路径，请设置后再使用！"), QStringLiteral("提示！"), Icon::None);
         return;
@@ -397,74 +411,8 @@ void Frm票据作废恢复申请::Command6_Click()
                            QStringLiteral("提示！"), Icon::None);
         return;
     case Submission::Submitted:
-        break;
+        return;
     }
-    MessageBoxes::show(this, QStringLiteral("已提交，请等待审批。"), QStringLiteral("提示！"), Icon::None);
-    Frame1->hide();
-    Text3->clear();
-}
-
-// The whole submission in one transaction that holds the right to write from its
-// start: the serial read here cannot be taken by another submission before this one
-// stores it, nor can a second application for the same bill slip in beside one in
-// approval (its restoration would undo the bill's next life), and a failure leaves
-// nothing of the application behind. The bill's figures are those of the bill the two
-// numbers name now.
-Frm票据作废恢复申请::Submission Frm票据作废恢复申请::submit(QString &pendingNumber)
-{
-    const OperatorContextRecord &who = OperatorContext();
-    db::Connection &connection = DbConnection();
-    db::Transaction transaction(connection, QStringLiteral("作废恢复审批单"));
-
-    const db::Recordset node = connection.open(firstNodeSql(who.部门类别代号));
-    const db::Recordset latest = connection.open(latestSerialSql());
-    if (node.eof())
-        return Submission::NoPath;
-    const db::Recordset bill = connection.open(billByNumbersSql(Text1->text(), Text2->text()));
-    if (bill.eof())
-        return Submission::NoBill;
-    if (bill.isNull(QStringLiteral("作废日期")))
-        return Submission::NotVoided;
-    const db::Recordset pending = connection.open(applicationInApprovalOfBillSql(
-        bill.value(QStringLiteral("ID")).toLongLong(), Text1->text(), Text2->text()));
-    if (!pending.eof()) {
-        pendingNumber = pending.text(QStringLiteral("编号"));
-        return Submission::AlreadyInApproval;
-    }
-
-    const qlonglong serial = latest.eof() ? 1 : latest.text(QStringLiteral("流水")).toLongLong() + 1;
-    const QString number = who.职能部门编号 + who.职能部门名称 + QString::number(serial);
-    const QString billId = bill.text(QStringLiteral("ID"));
-
-    db::EditableRecordset application = connection.openEditable(newApplicationSql());
-    application.addNew();
-    application.setValue(QStringLiteral("编号"), number);
-    application.setValue(QStringLiteral("部门"), who.职能部门名称);
-    application.setValue(QStringLiteral("提交日期"), Now());
-    application.setValue(QStringLiteral("调整事由"), Text3->text());
-    application.setValue(QStringLiteral("流水"), QString::number(serial));
-    application.setValue(QStringLiteral("类型名称"), Option1->text());
-    application.setValue(QStringLiteral("票据金额"), bill.value(QStringLiteral("金额")));
-    application.setValue(QStringLiteral("收款方式"), bill.value(QStringLiteral("收款方式")));
-    application.setValue(QStringLiteral("审核状态"), QStringLiteral("审批中"));
-    application.setValue(QStringLiteral("票据ID"), bill.value(QStringLiteral("ID")));
-    application.setValue(QStringLiteral("部门编号"), who.职能部门编号);
-    application.setValue(QStringLiteral("票据入库单编号"), Text1->text());
-    application.setValue(QStringLiteral("票据编号"), Text2->text());
-    application.setValue(QStringLiteral("票据作废日期"), bill.value(QStringLiteral("作废日期")));
-    application.update();
-
-    db::EditableRecordset step = connection.openEditable(newStepSql());
-    step.addNew();
-    step.setValue(QStringLiteral("编号"), number);
-    step.setValue(QStringLiteral("部门"), node.value(QStringLiteral("部门编号")));
-    step.setValue(QStringLiteral("岗位"), node.value(QStringLiteral("岗位编号")));
-    step.setValue(QStringLiteral("环节序号"), node.value(QStringLiteral("顺序")));
-    step.update();
-
-    connection.execute(copyRouteAndLinesSql(number, Option1->text(), who.部门类别代号, billId));
-    transaction.commit();
-    return Submission::Submitted;
 }
 
 void Frm票据作废恢复申请::Command5_Click()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "restore/RestorationSubmission.h"
 #include "shell/ChildWindow.h"
 
 class CheckBox;
@@ -84,7 +85,6 @@ private:
     void addLineRow(const db::Recordset &lines);
     void addApplicationRow(const db::Recordset &applications);
     void addStepRow(const db::Recordset &steps);
-    enum class Submission { Submitted, NoPath, NoBill, NotVoided, AlreadyInApproval };
-    // pendingNumber receives the number of the application already in approval.
-    Submission submit(QString &pendingNumber);
+    RestorationSubmission::Request submission() const;
+    void showRefusal(RestorationSubmission::Submission outcome, const QString &pendingNumber = QString());
 };
