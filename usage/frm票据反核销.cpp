@@ -101,7 +101,8 @@ void frm票据反核销::buildControls()
     setTabOrder(Command3, Command2);
     setTabOrder(Command2, Text3);
 
-    connectHandler(Command1, &QPushButton::clicked, this, &frm票据反核销::Command1_Click);
+    // A failed look-up is told as a notice: its description only.
+    connectHandler(Command1, &QPushButton::clicked, this, &frm票据反核销::Command1_Click, ErrorReport::DescriptionOnly);
     connectHandler(Command2, &QPushButton::clicked, this, &frm票据反核销::Command2_Click);
     connectHandler(Command3, &QPushButton::clicked, this, &frm票据反核销::Command3_Click);
 }
@@ -134,13 +135,7 @@ void frm票据反核销::Command1_Click()
         Text2->setFocus();
         return;
     }
-    try {
-        lookUpBook(book);
-    } catch (const db::DbError &error) {
-        ShowInfo(error.description());
-    } catch (const std::exception &error) {
-        ShowInfo(QString::fromLocal8Bit(error.what()));
-    }
+    lookUpBook(book);
 }
 
 void frm票据反核销::lookUpBook(const QString &book)
