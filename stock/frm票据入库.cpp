@@ -1,10 +1,10 @@
 #include "stock/frm票据入库.h"
 
-#include "platform/db/Transaction.h"
 #include "platform/ui/DropDownList.h"
 #include "platform/ui/FlexGrid.h"
 #include "platform/ui/KeyedTree.h"
 #include "platform/ui/MessageBoxes.h"
+#include "platform/ui/PlacedControls.h"
 #include "platform/ui/StatusBar.h"
 #include "platform/ui/TextMeasure.h"
 #include "platform/ui/Twips.h"
@@ -13,6 +13,7 @@
 #include "shell/Module1.h"
 #include "shell/Program.h"
 #include "shell/Varnel1.h"
+#include "stock/BillRegistration.h"
 #include "stock/StockSql.h"
 
 #include <algorithm>
@@ -32,9 +33,12 @@
 
 namespace {
 
+using BillRegistration::Outcome;
+using PlacedControls::button;
+using PlacedControls::label;
+
 const QColor taxControlledBlue(0, 0, 255);
 constexpr int HiddenColumns = 5;
-constexpr int MaxBillNumberDigits = 77;
 
 // Tree images: 1 an ordinary bill type, 2 a tax-controlled one (with a red seal).
 QIcon billTypeIcon(bool taxControlled)
@@ -57,31 +61,6 @@ QIcon billTypeIcon(bool taxControlled)
     return QIcon(pixmap);
 }
 
-bool isDigits(const QString &text)
-{
-    for (QChar c : text)
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return false;
-    return !text.isEmpty();
-}
-
-QLabel *label(QWidget *parent, int index, const QString &caption, int left, int top)
-{
-    auto *l = new QLabel(caption, parent);
-    l->setObjectName(QStringLiteral("Label1(%1)").arg(index));
-    l->adjustSize();
-    l->move(Twips::toPixels(left), Twips::toPixels(top));
-    return l;
-}
-
-QPushButton *button(QWidget *parent, const QString &name, const QString &caption, int left)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    Twips::place(b, left, 1200, 1095, 345);
-    return b;
-}
-
 } // namespace
 
 frm票据入库::frm票据入库(QWidget *parent) : ChildWindow(parent)
@@ -101,13 +80,13 @@ void frm票据入库::buildControls()
 {
     resize(Twips::size(16000, 8400));
 
-    Label1[1] = label(this, 1, QStringLiteral("票据类型"), 90, 120);
+    Label1[1] = label(this, QStringLiteral("Label1(1)"), QStringLiteral("票据类型"), 90, 120);
     TreeView1 = new KeyedTree(this);
     TreeView1->setObjectName(QStringLiteral("TreeView1"));
     TreeView1->setImageList({billTypeIcon(false), billTypeIcon(true)});
     Twips::place(TreeView1, 60, 360, 2565, 7425);
 
-    Label1[8] = label(this, 8, QStringLiteral("票据"), 2730, 150);
+    Label1[8] = label(this, QStringLiteral("Label1(8)"), QStringLiteral("票据"), 2730, 150);
     MSFlexGrid1 = new FlexGrid(this);
     MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
     MSFlexGrid1->setFormatString(gridFormat());
@@ -117,15 +96,15 @@ void frm票据入库::buildControls()
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setFrameShape(QFrame::StyledPanel);
     Twips::place(Frame1, 2640, 4500, 12630, 1785);
-    Label1[3] = label(Frame1, 3, QStringLiteral("票据起始号码"), 135, 660);
+    Label1[3] = label(Frame1, QStringLiteral("Label1(3)"), QStringLiteral("票据起始号码"), 135, 660);
     Text3 = new QLineEdit(Frame1);
     Text3->setObjectName(QStringLiteral("Text3"));
     Text3->setAcceptDrops(false); // dropped text would pass the digits-only rule
     Twips::place(Text3, 1245, 600, 1965, 300);
-    Command1 = button(Frame1, QStringLiteral("Command1"), QStringLiteral("新增"), 2400);
-    Command2 = button(Frame1, QStringLiteral("Command2"), QStringLiteral("确定"), 3540);
+    Command1 = button(Frame1, QStringLiteral("Command1"), QStringLiteral("新增"), 2400, 1200, 1095);
+    Command2 = button(Frame1, QStringLiteral("Command2"), QStringLiteral("确定"), 3540, 1200, 1095);
     Command2->setAutoDefault(true); // Enter on the focused button registers the number
-    Command4 = button(Frame1, QStringLiteral("Command4"), QStringLiteral("退出"), 8130);
+    Command4 = button(Frame1, QStringLiteral("Command4"), QStringLiteral("退出"), 8130, 1200, 1095);
     Text3->installEventFilter(this);
     setTabOrder(Text3, Command2);
 
@@ -167,12 +146,11 @@ void frm票据入库::Form_Load()
 
 void frm票据入库::Form_Activate()
 {
-    try {
+    // A failed load is reported and the window still opens, maximized.
+    runReportingErrors([this] {
         loadBillTypes();
         loadMachines();
-    } catch (const db::DbError &error) {
-        ShowErrorBox(error.number(), error.description(), MessageBoxes::Icon::Critical, QString());
-    }
+    });
     maximize();
 }
 
@@ -404,121 +382,69 @@ void frm票据入库::Command2_Click()
         ShowInfo(QStringLiteral("请选择票据类型！"));
         return;
     }
-    if (!isDigits(number)) {
-        MessageBoxes::showWithAppTitle(this, QStringLiteral("只能输入数字"));
-        selectNumberForRetyping();
+    if (const std::optional<Outcome> problem = BillRegistration::numberProblem(number)) {
+        refuseNumber(*problem);
         return;
     }
-    if (number.size() > MaxBillNumberDigits) {
-        ShowInfo(numberTooLongText());
-        selectNumberForRetyping();
-        return;
-    }
-    bool registered = false;
-    {
+    const BillRegistration::Request request = registrationRequest(number);
+    Text1->setText(yearlyBookNumber(request.typeCode, request.day));
+    // A database failure leaves the handler with nothing written: its error box reports it.
+    const BillRegistration::Result result = [&request] {
         Hourglass busy;
-        registered = registerBill(number);
-    }
-    if (registered)
-        MessageBoxes::show(this, QStringLiteral("录入完成！"), QStringLiteral("提示！"), MessageBoxes::Icon::None);
+        return BillRegistration::registerBill(DbConnection(), request);
+    }();
+    showRegistration(result, number);
 }
 
-// One registration is one exclusive transaction: the book is looked up, the number
-// checked and the bill written while no other copy of the program can register into
-// the same book, so a number is never written twice and a book that another operator
-// has just created receives the bill.
-bool frm票据入库::registerBill(const QString &number)
+BillRegistration::Request frm票据入库::registrationRequest(const QString &number) const
 {
-    const BillType type = *selectedType();
-    const QString bookNumber = yearlyBookNumber(type.code, Today());
-    Text1->setText(bookNumber);
-    try {
-        RegistrationResult result;
-        {
-            db::Transaction registration(DbConnection(), QStringLiteral("票据入库:") + bookNumber);
-            result = registerInTransaction(bookNumber, number, type);
-            // A refused number writes nothing: the scope's end rolls back.
-            if (result.kind != RegistrationResult::Duplicate)
-                registration.commit();
-        }
-        // Messages only once the book is free for the other operators again.
-        return finishRegistration(result, bookNumber, number);
-    } catch (const db::DbError &error) {
-        ShowErrorBox(error.number(), error.description(), MessageBoxes::Icon::Critical, QString());
-        return false;
-    }
+    BillRegistration::Request request;
+    const BillType &type = *selectedType();
+    request.typeCode = type.code;
+    request.faceValue = type.faceValue;
+    request.taxControlled = selectedTypeIsTaxControlled();
+    request.bookCount = Text2->text();
+    if (Combo2->listIndex() > 0)
+        request.machine = Combo2->text().section(QLatin1Char(' '), 0, 0);
+    request.number = number;
+    request.day = Today();
+    return request;
 }
 
-frm票据入库::RegistrationResult frm票据入库::registerInTransaction(const QString &bookNumber, const QString &number,
-                                                                  const BillType &type)
+void frm票据入库::refuseNumber(Outcome problem)
 {
-    db::Connection &connection = DbConnection();
-    db::EditableRecordset book = connection.openEditable(bookByNumberSql(bookNumber));
-    if (book.eof())
-        return {RegistrationResult::NewBook, createBook(bookNumber, number, type)};
-    if (!connection.open(billInBookSql(bookNumber, number)).eof())
-        return {RegistrationResult::Duplicate, {}};
-    db::EditableRecordset bills = connection.openEditable(billsOfBookSql(bookNumber));
-    addBillToBook(bills, bookNumber, number, type);
-    return {RegistrationResult::AddedToBook, {}};
+    if (problem == Outcome::NotDigits)
+        MessageBoxes::showWithAppTitle(this, QStringLiteral("只能输入数字"));
+    else
+        ShowInfo(numberTooLongText());
+    selectNumberForRetyping();
 }
 
-// What the window shows once the transaction has ended.
-bool frm票据入库::finishRegistration(const RegistrationResult &result, const QString &bookNumber, const QString &number)
+// What the window shows once the registration's transaction has ended.
+void frm票据入库::showRegistration(const BillRegistration::Result &result, const QString &number)
 {
-    if (result.kind == RegistrationResult::Duplicate) {
-        ShowInfo(QStringLiteral("票据本 %1 中已有编号为 %2 的票据，不能重复录入！").arg(bookNumber, number));
+    switch (result.outcome) {
+    case Outcome::NotDigits:
+    case Outcome::TooLong:
+        refuseNumber(result.outcome);
+        return;
+    case Outcome::Duplicate:
+        ShowInfo(QStringLiteral("票据本 %1 中已有编号为 %2 的票据，不能重复录入！").arg(result.bookNumber, number));
         selectNumberForRetyping();
-        return false;
+        return;
+    case Outcome::NewBook:
+        StatusBar2->setPanelText(1, QStringLiteral("正在生成票据..."));
+        break;
+    case Outcome::AddedToBook:
+        break;
     }
     Command1->setText(QStringLiteral("新增"));
     Command1->setEnabled(true);
-    if (result.kind == RegistrationResult::NewBook) {
+    if (result.outcome == Outcome::NewBook) {
         addGridRowForBook(result.newBook);
         Command1_Click(); // the entry reopens at once for the next number
     }
-    return true;
-}
-
-// The first bill of a year: the book and its bill, inside the registration's
-// transaction. Returns the book as saved, defaults included, for its grid row.
-db::Recordset frm票据入库::createBook(const QString &bookNumber, const QString &number, const BillType &type)
-{
-    db::Connection &connection = DbConnection();
-    db::EditableRecordset book = connection.openEditable(bookByNumberSql(bookNumber));
-    book.addNew();
-    book.setValue(QStringLiteral("入库单编号"), bookNumber);
-    book.setValue(QStringLiteral("票据类型编号"), type.code);
-    bool countOk = false;
-    const int count = Text2->text().toInt(&countOk);
-    book.setValue(QStringLiteral("份数"), Text2->text().isEmpty() || !countOk ? 1 : count);
-    book.setValue(QStringLiteral("起始编号"), number);
-    book.setValue(QStringLiteral("终止编号"), number);
-    book.setValue(QStringLiteral("入库时间"), Today().toString(QStringLiteral("yyyy-MM-dd")));
-    book.setValue(QStringLiteral("备注"), QVariant());
-    if (Combo2->listIndex() > 0)
-        book.setValue(QStringLiteral("税控机编号"), Combo2->text().section(QLatin1Char(' '), 0, 0));
-    book.setValue(QStringLiteral("状态"), QStringLiteral("在库"));
-    book.setValue(QStringLiteral("税控"), selectedTypeIsTaxControlled() ? 1 : 0);
-    book.update();
-    db::Recordset saved = connection.open(bookByNumberSql(bookNumber));
-
-    StatusBar2->setPanelText(1, QStringLiteral("正在生成票据..."));
-    db::EditableRecordset bills = connection.openEditable(billsOfBookSql(bookNumber));
-    addBillToBook(bills, bookNumber, number, type);
-    return saved;
-}
-
-void frm票据入库::addBillToBook(db::EditableRecordset &bills, const QString &bookNumber, const QString &number,
-                                const BillType &type)
-{
-    bills.addNew();
-    bills.setValue(QStringLiteral("入库单编号"), bookNumber);
-    // Digit text keeps every digit and the typed length: leading zeros stay.
-    bills.setValue(QStringLiteral("票据编号"), number);
-    if (type.faceValue.toDouble() != 0)
-        bills.setValue(QStringLiteral("金额"), type.faceValue);
-    bills.update();
+    MessageBoxes::show(this, QStringLiteral("录入完成！"), QStringLiteral("提示！"), MessageBoxes::Icon::None);
 }
 
 void frm票据入库::Command4_Click()
@@ -555,11 +481,11 @@ bool frm票据入库::eventFilter(QObject *watched, QEvent *event)
     const bool shortcut = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     if (shortcut || typed.isEmpty() || !typed.front().isPrint())
         return false;
-    if (!isDigits(typed)) {
+    if (!BillRegistration::isDigitText(typed)) {
         MessageBoxes::showWithAppTitle(this, QStringLiteral("只能输入数字"));
         return true;
     }
-    if (numberBoxTextWith(typed).size() > MaxBillNumberDigits) {
+    if (numberBoxTextWith(typed).size() > BillRegistration::MaxBillNumberDigits) {
         ShowInfo(numberTooLongText());
         return true;
     }
@@ -584,11 +510,11 @@ void frm票据入库::pasteIntoNumberBox()
     const QString pasted = QGuiApplication::clipboard()->text().trimmed();
     if (pasted.isEmpty())
         return;
-    if (!isDigits(pasted)) {
+    if (!BillRegistration::isDigitText(pasted)) {
         MessageBoxes::showWithAppTitle(this, QStringLiteral("只能输入数字"));
         return;
     }
-    if (numberBoxTextWith(pasted).size() > MaxBillNumberDigits) {
+    if (numberBoxTextWith(pasted).size() > BillRegistration::MaxBillNumberDigits) {
         ShowInfo(numberTooLongText());
         return;
     }
@@ -610,5 +536,5 @@ void frm票据入库::showNumberBoxMenu(const QPoint &at)
 
 QString frm票据入库::numberTooLongText()
 {
-    return QStringLiteral("票据编号最多只能有%1位数字！").arg(MaxBillNumberDigits);
+    return QStringLiteral("票据编号最多只能有%1位数字！").arg(BillRegistration::MaxBillNumberDigits);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/db/Recordset.h"
+#include "stock/BillRegistration.h"
 #include "shell/ChildWindow.h"
 
 #include <QVector>
@@ -75,18 +76,9 @@ private:
     void selectGridRow();
     bool selectedTypeIsTaxControlled() const;
     const BillType *selectedType() const;
-    struct RegistrationResult
-    {
-        enum Kind { NewBook, AddedToBook, Duplicate } kind = Duplicate;
-        db::Recordset newBook; // the saved book, for NewBook
-    };
-
-    bool registerBill(const QString &number);
-    RegistrationResult registerInTransaction(const QString &bookNumber, const QString &number, const BillType &type);
-    bool finishRegistration(const RegistrationResult &result, const QString &bookNumber, const QString &number);
-    db::Recordset createBook(const QString &bookNumber, const QString &number, const BillType &type);
-    void addBillToBook(db::EditableRecordset &bills, const QString &bookNumber, const QString &number,
-                       const BillType &type);
+    BillRegistration::Request registrationRequest(const QString &number) const;
+    void refuseNumber(BillRegistration::Outcome problem);
+    void showRegistration(const BillRegistration::Result &result, const QString &number);
     void addGridRowForBook(const db::Recordset &book);
     QString numberBoxTextWith(const QString &inserted) const;
     void pasteIntoNumberBox();

@@ -1,7 +1,6 @@
 #include "usage/frm票据反核销.h"
 
 #include "platform/db/Recordset.h"
-#include "platform/db/Transaction.h"
 #include "platform/ui/DisplayFormats.h"
 #include "platform/ui/MessageBoxes.h"
 #include "platform/ui/PlacedControls.h"
@@ -10,6 +9,7 @@
 #include "shell/Handlers.h"
 #include "shell/Module1.h"
 #include "shell/Program.h"
+#include "usage/WriteOffReversal.h"
 #include "usage/WriteOffReversalSql.h"
 
 #include <QFont>
@@ -19,11 +19,10 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 
-#include <cmath>
-
 using MessageBoxes::Answer;
 using MessageBoxes::Buttons;
 using MessageBoxes::Icon;
+using WriteOffReversal::ReverseOutcome;
 
 namespace {
 
@@ -41,13 +40,6 @@ QPushButton *button(QWidget *parent, const QString &name, const QString &caption
     b->setAutoDefault(true);
     Twips::place(b, left, 120, 885, 375);
     return b;
-}
-
-// An amount as whole cents: SQLite may give numeric(18,2) back as a binary fraction
-// (0.01 + 0.06 is not 0.07), so amounts are compared in cents. NULL reads as 0.
-qint64 cents(const db::Recordset &row, const QString &column)
-{
-    return std::llround(row.number(column) * 100.0);
 }
 
 // A date column in the short date form; a value that is no date as it is.
@@ -109,7 +101,8 @@ void frm票据反核销::buildControls()
     setTabOrder(Command3, Command2);
     setTabOrder(Command2, Text3);
 
-    connectHandler(Command1, &QPushButton::clicked, this, &frm票据反核销::Command1_Click);
+    // A failed look-up is told as a notice: its description only.
+    connectHandler(Command1, &QPushButton::clicked, this, &frm票据反核销::Command1_Click, ErrorReport::DescriptionOnly);
     connectHandler(Command2, &QPushButton::clicked, this, &frm票据反核销::Command2_Click);
     connectHandler(Command3, &QPushButton::clicked, this, &frm票据反核销::Command3_Click);
 }
@@ -142,13 +135,7 @@ void frm票据反核销::Command1_Click()
         Text2->setFocus();
         return;
     }
-    try {
-        lookUpBook(book);
-    } catch (const db::DbError &error) {
-        ShowInfo(error.description());
-    } catch (const std::exception &error) {
-        ShowInfo(QString::fromLocal8Bit(error.what()));
-    }
+    lookUpBook(book);
 }
 
 void frm票据反核销::lookUpBook(const QString &book)
@@ -197,13 +184,16 @@ void frm票据反核销::Command3_Click()
     const QString question = QStringLiteral("是否要将编号为：  ") + book + QStringLiteral("  的票据本反核销？");
     if (MessageBoxes::show(this, question, PromptTitle, Icon::None, Buttons::YesNo) != Answer::Yes)
         return;
-    if (book.isEmpty() || record.isEmpty()) {
+    // A database failure leaves the handler with nothing written; its error box reports
+    // it and Command3 stays enabled for another try.
+    const ReverseOutcome outcome = [this] {
+        Hourglass busy;
+        return WriteOffReversal::reverseWriteOff(DbConnection(), {Text2->text(), Text1->text()});
+    }();
+    switch (outcome) {
+    case ReverseOutcome::NumbersMissing:
         MessageBoxes::showWithAppTitle(this, QStringLiteral("请输入正确的入库单编号或核销编号！"));
         return;
-    }
-    // A database failure leaves this function (and the handler) with nothing written;
-    // the error box reports it and Command3 stays enabled for another try.
-    switch (reverseWriteOff(book, record)) {
     case ReverseOutcome::NotInRecord:
         ShowInfo(QStringLiteral("入库单编号为 ") + book + QStringLiteral(" 的票据本不在核销记录 ") + record
                  + QStringLiteral(" 中，未做任何修改。"));
@@ -217,37 +207,6 @@ void frm票据反核销::Command3_Click()
     }
     MessageBoxes::show(this, QStringLiteral("反核销完成！"), PromptTitle, Icon::None, Buttons::Ok);
     Command3->setEnabled(false);
-}
-
-// The look-ups, the count and the batch in one transaction that holds the right to
-// write from its start: the figures the batch takes out are the ones compared here,
-// and a failure at any statement leaves the database as it was.
-frm票据反核销::ReverseOutcome frm票据反核销::reverseWriteOff(const QString &book, const QString &record)
-{
-    Hourglass busy;
-    db::Connection &connection = DbConnection();
-    db::Transaction transaction(connection, QStringLiteral("票据反核销 ") + record);
-
-    const db::Recordset recordRow = connection.open(writeOffRecordOfBookSql(book, record));
-    const db::Recordset bookRow = connection.open(bookInWriteOffRecordSql(book, record));
-    if (recordRow.eof() || bookRow.eof())
-        return ReverseOutcome::NotInRecord;
-
-    const qint64 recordAmount = cents(recordRow, QStringLiteral("开票金额"));
-    const qint64 bookAmount = cents(bookRow, QStringLiteral("开票金额合计"));
-    if (recordAmount < bookAmount)
-        return ReverseOutcome::RecordSmallerThanBook;
-
-    // A record whose amount is the book's may still hold other books without issued bills.
-    bool recordKeepsOtherBooks = recordAmount > bookAmount;
-    if (!recordKeepsOtherBooks) {
-        const db::Recordset count = connection.open(booksInWriteOffRecordCountSql(record));
-        recordKeepsOtherBooks = !count.eof() && count.number(QStringLiteral("计数")) > 1;
-    }
-    connection.execute(recordKeepsOtherBooks ? takeBookOutOfRecordBatchSql(book, record)
-                                             : deleteRecordBatchSql(book, record));
-    transaction.commit();
-    return ReverseOutcome::Reversed;
 }
 
 // ---------------------------------------------------------------- close

@@ -59,9 +59,6 @@ protected:
     QPushButton *defaultButton() const override;
 
 private:
-    enum class ReverseOutcome { Reversed, NotInRecord, RecordSmallerThanBook };
-
     void buildControls();
     void lookUpBook(const QString &book);
-    ReverseOutcome reverseWriteOff(const QString &book, const QString &record);
 };
