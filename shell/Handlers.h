@@ -12,8 +12,9 @@
 // How an error that escaped is shown: the two-line error box (handlers; with the
 // critical icon, or without an icon where a window's reports have none), or the short
 // report "{number} {description}" through ShowInfo (a window's loading, activation and
-// resizing, and the making of a window).
-enum class ErrorReport { ErrorBox, ErrorBoxWithoutIcon, ShortText };
+// resizing, and the making of a window), or the same without the space (the void
+// report's buttons).
+enum class ErrorReport { ErrorBox, ErrorBoxWithoutIcon, ShortText, ShortTextWithoutSpace };
 
 // Runs a handler; a database error it does not handle itself is reported and the
 // program goes on. Any other exception is reported the same way: nothing a handler
@@ -24,6 +25,8 @@ void runReportingErrors(Handler &&handler, ErrorReport report = ErrorReport::Err
     auto show = [report](const db::DbError &error) {
         if (report == ErrorReport::ShortText)
             ShowInfo(errorReportText(error));
+        else if (report == ErrorReport::ShortTextWithoutSpace)
+            ShowInfo(errorReportTextWithoutSpace(error));
         else
             ShowErrorBox(error.number(), error.description(),
                          report == ErrorReport::ErrorBox ? MessageBoxes::Icon::Critical : MessageBoxes::Icon::None,
