@@ -14,6 +14,7 @@
 //
 // Run: build/bench/bench_report [--runs N] [--only window|floor] [--bills N]
 #include "bench/OfficeData.h"
+#include "bench/Timing.h"
 #include "platform/db/Connection.h"
 #include "platform/db/TsqlAdapter.h"
 #include "platform/ui/CheckBox.h"
@@ -26,11 +27,11 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QPushButton>
 #include <QTextStream>
 
 #include <sqlite3.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <sys/resource.h>
 
@@ -50,14 +51,14 @@ double residentMb()
     return 0;
 }
 
-// "统计" and the events it leaves pending.
+// "统计" pressed and the events it leaves pending.
 double runReport(frm收款日报表 *window)
 {
     MessageBoxes::clearRecords();
-    const auto start = std::chrono::steady_clock::now();
-    window->Command1_Click(0);
-    QApplication::processEvents();
-    const double took = bench::msSince(start);
+    const double took = bench::timeMs([window] {
+        window->Command1[0]->click();
+        QApplication::processEvents();
+    });
     if (!MessageBoxes::records().isEmpty())
         bench::stop(QStringLiteral("the window said: ") + MessageBoxes::records().last().text);
     return took;
@@ -67,8 +68,7 @@ double runReport(frm收款日报表 *window)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::offscreenUnlessAsked();
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     const int runs = bench::runsArgument(args, 7);
@@ -117,33 +117,18 @@ int main(int argc, char **argv)
         << window->MSFlexGrid1->TextMatrix(lineRows + 1, 6) << "\nstatement as adapted:\n" << adapted.first() << "\n";
     out.flush();
 
-    if (const qsizetype at = args.indexOf(QStringLiteral("--only")); at > 0 && at + 1 < args.size()) {
-        const bool floorSide = args[at + 1] == QLatin1String("floor");
-        std::vector<double> times;
-        for (int k = 0; k < runs; ++k) {
-            const auto start = std::chrono::steady_clock::now();
-            if (floorSide)
-                bench::stepAll(raw, adapted.first(), &sink);
-            else
-                runReport(window);
-            times.push_back(bench::msSince(start));
-        }
-        out << (floorSide ? "floor" : "window") << " only: median of " << runs << " " << bench::msText(bench::median(times)) << "\n";
+    const auto floor = [&] { return bench::timeMs([&] { bench::stepAll(raw, adapted.first(), &sink); }); };
+    if (const auto side = bench::onlySide(args)) {
+        bench::printOneSide(out, *side, runs, [&] {
+            return *side == bench::Side::Floor ? floor() : bench::timeMs([window] { runReport(window); });
+        });
         sqlite3_close(raw);
         delete window;
         resetAppState();
         return 0;
     }
 
-    std::vector<double> windowTimes, floorTimes;
-    for (int k = 0; k < runs; ++k) {
-        windowTimes.push_back(runReport(window));
-        const auto start = std::chrono::steady_clock::now();
-        bench::stepAll(raw, adapted.first(), &sink);
-        floorTimes.push_back(bench::msSince(start));
-    }
-    const double w = bench::median(windowTimes), f = bench::median(floorTimes);
-    const double r = f > 0 ? w / f : 0;
+    const auto [w, f] = bench::interleavedMedians(runs, [window] { return runReport(window); }, floor);
     long long textBytes = 0;
     {
         sqlite3_stmt *statement = nullptr;
@@ -165,7 +150,7 @@ int main(int argc, char **argv)
     out << "medians of " << runs << " runs:\n"
         << "  统计 + pending events (window):       " << bench::msText(w) << "\n"
         << "  sqlite3 C API, every column (floor): " << bench::msText(f) << "\n"
-        << "  ratio " << QString::number(r, 'f', 2) << " (target <= 1.25): " << (r <= 1.25 ? "met" : "MISSED") << "\n";
+        << "  " << bench::ratioAgainstTarget(w, f) << "\n";
     out.flush();
     sqlite3_close(raw);
     delete window;

@@ -12,6 +12,7 @@
 // Run: build/bench/bench_usage [--runs N] [--only window|floor]
 // (the first run generates the data; --only times one side alone, for a profiler)
 #include "bench/OfficeData.h"
+#include "bench/Timing.h"
 #include "platform/db/Connection.h"
 #include "platform/db/TsqlAdapter.h"
 #include "platform/ui/DropDownList.h"
@@ -26,7 +27,6 @@
 
 #include <sqlite3.h>
 
-#include <chrono>
 #include <cstdlib>
 
 namespace {
@@ -35,11 +35,6 @@ QTextStream out(stdout);
 
 // The grid's column of the book numbers (票据本（箱）编号).
 constexpr int BookColumn = 2;
-
-QString ratio(double a, double b)
-{
-    return QString::number(b > 0 ? a / b : 0, 'f', 2);
-}
 
 // What the operator has chosen: a department and an entry of the type filter.
 struct Choice
@@ -74,11 +69,8 @@ public:
     double window()
     {
         MessageBoxes::clearRecords();
-        const auto start = std::chrono::steady_clock::now();
-        m_window->LoadIssuedBooks();
-        const double loaded = bench::msSince(start);
-        QApplication::processEvents();
-        const double took = bench::msSince(start);
+        const double loaded = bench::timeMs([this] { m_window->LoadIssuedBooks(); });
+        const double took = loaded + bench::timeMs([] { QApplication::processEvents(); });
         if (!MessageBoxes::records().isEmpty())
             bench::stop(QStringLiteral("the window said: ") + MessageBoxes::records().last().text);
         m_pendingEvents.push_back(took - loaded);
@@ -91,9 +83,8 @@ public:
     double floor(long long *rows = nullptr)
     {
         unsigned long long sink = 0;
-        const auto start = std::chrono::steady_clock::now();
-        const long long n = bench::stepAll(m_raw, m_adapted, &sink);
-        const double took = bench::msSince(start);
+        long long n = 0;
+        const double took = bench::timeMs([&] { n = bench::stepAll(m_raw, m_adapted, &sink); });
         if (rows)
             *rows = n;
         m_sink += sink;
@@ -103,9 +94,8 @@ public:
     // The statement alone, opened through the program's connection as the window opens it.
     double statement()
     {
-        const auto start = std::chrono::steady_clock::now();
-        const db::Recordset books = DbConnection().open(m_statement);
-        const double took = bench::msSince(start);
+        db::Recordset books;
+        const double took = bench::timeMs([&] { books = DbConnection().open(m_statement); });
         m_sink += (unsigned long long)books.recordCount();
         return took;
     }
@@ -175,17 +165,14 @@ Medians measure(UsageRun &run, const Choice &choice, int runs, bool withStatemen
     run.choose(choice);
     Medians m;
     m.rows = run.warmUpAndCheck();
-    std::vector<double> window, floor, statement;
-    for (int k = 0; k < runs; ++k) {
-        window.push_back(run.window());
-        floor.push_back(run.floor());
-        if (withStatement)
-            statement.push_back(run.statement());
-    }
+    // Without the statement its time stays 0.
+    const auto medians = bench::interleavedMedians(
+        runs, [&] { return run.window(); }, [&] { return run.floor(); },
+        [&] { return withStatement ? run.statement() : 0.0; });
     m.pendingEvents = bench::median(run.pendingEvents());
-    m.window = bench::median(window);
-    m.floor = bench::median(floor);
-    m.statement = bench::median(statement);
+    m.window = medians[0];
+    m.floor = medians[1];
+    m.statement = medians[2];
     return m;
 }
 
@@ -193,8 +180,7 @@ Medians measure(UsageRun &run, const Choice &choice, int runs, bool withStatemen
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::offscreenUnlessAsked();
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     const int runs = bench::runsArgument(args, 7);
@@ -224,13 +210,9 @@ int main(int argc, char **argv)
     out.flush();
 
     // For profiling one side alone: --only window | floor.
-    if (const qsizetype at = args.indexOf(QStringLiteral("--only")); at > 0 && at + 1 < args.size()) {
-        const bool floorSide = args[at + 1] == QLatin1String("floor");
+    if (const auto side = bench::onlySide(args)) {
         out << run.warmUpAndCheck() << " books\n";
-        std::vector<double> times;
-        for (int k = 0; k < runs; ++k)
-            times.push_back(floorSide ? run.floor() : run.window());
-        out << (floorSide ? "floor" : "window") << " only: median of " << runs << " " << bench::msText(bench::median(times)) << "\n";
+        bench::printOneSide(out, *side, runs, [&] { return *side == bench::Side::Floor ? run.floor() : run.window(); });
         sqlite3_close(raw);
         delete window;
         resetAppState();
@@ -238,11 +220,10 @@ int main(int argc, char **argv)
     }
 
     const Medians all = measure(run, everyType, runs, true);
-    const double r = all.floor > 0 ? all.window / all.floor : 0;
     out << all.rows << " books; medians of " << runs << " runs:\n"
         << "  LoadIssuedBooks + pending events (window): " << bench::msText(all.window) << "\n"
         << "  sqlite3 C API, every column (floor):       " << bench::msText(all.floor) << "\n"
-        << "  ratio " << ratio(all.window, all.floor) << " (target <= 1.25): " << (r <= 1.25 ? "met" : "MISSED") << "\n"
+        << "  " << bench::ratioAgainstTarget(all.window, all.floor) << "\n"
         << "  for reference: the statement alone through db::Connection " << bench::msText(all.statement)
         << "; of the window's time, the events after LoadIssuedBooks() returned " << bench::msText(all.pendingEvents) << "\n";
     out.flush();
@@ -250,13 +231,13 @@ int main(int argc, char **argv)
     const Choice oneType{facts.propertyDept, 1};
     const Medians typed = measure(run, oneType, runs, false);
     out << "for reference, department " << facts.propertyDept << ", type \"" << window->Combo1->text() << "\": " << typed.rows
-        << " books; window " << bench::msText(typed.window) << ", floor " << bench::msText(typed.floor) << ", ratio " << ratio(typed.window, typed.floor)
+        << " books; window " << bench::msText(typed.window) << ", floor " << bench::msText(typed.floor) << ", ratio " << bench::ratioText(typed.window, typed.floor)
         << "\n";
     const Choice college{facts.collegeDept, 0};
     const Medians few = measure(run, college, runs, false);
     out << "for reference, department " << facts.collegeDept << ", \"全部\": " << few.rows << " books; window " << bench::msText(few.window)
         << " (the events after it " << bench::msText(few.pendingEvents) << "), floor " << bench::msText(few.floor) << ", ratio "
-        << ratio(few.window, few.floor) << "\n";
+        << bench::ratioText(few.window, few.floor) << "\n";
 
     sqlite3_close(raw);
     delete window;

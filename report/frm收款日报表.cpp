@@ -15,6 +15,7 @@
 #include "platform/ui/TextMeasure.h"
 #include "platform/ui/PlacedControls.h"
 #include "platform/ui/Twips.h"
+#include "report/VoidReport.h"
 #include "report/VoidReportSql.h"
 #include "shell/AppState.h"
 #include "shell/Handlers.h"
@@ -34,6 +35,7 @@
 
 namespace {
 
+using PlacedControls::comboBox;
 using PlacedControls::label;
 
 using MessageBoxes::Icon;
@@ -74,23 +76,9 @@ QList<QIcon> imageList()
     return images;
 }
 
-DropDownList *comboBox(QWidget *parent, const QString &name, int left, int top, int width)
-{
-    auto *combo = new DropDownList(parent);
-    combo->setObjectName(name);
-    Twips::place(combo, left, top, width, 300);
-    return combo;
-}
-
 QString chineseDay(const QDate &day)
 {
     return DisplayFormats::chineseDate(day);
-}
-
-// A message box like the common information box, with the report's short error text.
-void showReportError(const db::DbError &error)
-{
-    MessageBoxes::show(nullptr, errorReportTextWithoutSpace(error), MessageBoxes::executableName(), Icon::Information);
 }
 
 } // namespace
@@ -143,7 +131,8 @@ void frm收款日报表::buildControls()
     connectHandler(TreeView1, &KeyedTree::nodeChecked, this, &frm收款日报表::TreeView1_NodeCheck);
     for (const auto &[index, button] : Command1) {
         const int i = index;
-        connect(button, &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
+        connectHandler(button, &QPushButton::clicked, this, [i](frm收款日报表 *window) { window->Command1_Click(i); },
+                       ErrorReport::ShortTextWithoutSpace);
     }
 }
 
@@ -210,26 +199,24 @@ void frm收款日报表::buildFilterPanel()
 
 // ---------------------------------------------------------------- loading
 
+// An error while loading is reported by the child window as the short report; what
+// loaded before it stays.
 void frm收款日报表::Form_Load()
 {
-    try {
-        CenterChild(this);
-        StatusBar1->setPanelText(2, QLatin1Char(' ') + OperatorContext().职能部门名称);
-        StatusBar1->setPanelText(4, QLatin1Char(' ') + OperatorContext().岗位名称);
-        loadOffices();
-        loadChargeItems();
-        loadPaymentMethods();
-        loadCashiers();
-        Combo4->clearLines();
-        Combo4->addLine(QStringLiteral("不分部门统计"));
-        Combo4->addLine(QStringLiteral("按部门统计"));
-        Combo4->addLine(QStringLiteral("按管理项目统计"));
-        Combo4->setListIndex(0);
-        DTPicker1->setValue(Today());
-        DTPicker2->setValue(Today());
-    } catch (const db::DbError &error) {
-        ShowInfo(errorReportText(error));
-    }
+    CenterChild(this);
+    StatusBar1->setPanelText(2, QLatin1Char(' ') + OperatorContext().职能部门名称);
+    StatusBar1->setPanelText(4, QLatin1Char(' ') + OperatorContext().岗位名称);
+    loadOffices();
+    loadChargeItems();
+    loadPaymentMethods();
+    loadCashiers();
+    Combo4->clearLines();
+    Combo4->addLine(QStringLiteral("不分部门统计"));
+    Combo4->addLine(QStringLiteral("按部门统计"));
+    Combo4->addLine(QStringLiteral("按管理项目统计"));
+    Combo4->setListIndex(0);
+    DTPicker1->setValue(Today());
+    DTPicker2->setValue(Today());
 }
 
 void frm收款日报表::loadOffices()
@@ -338,27 +325,21 @@ QString frm收款日报表::officeName() const
 
 void frm收款日报表::Command1_Click(int index)
 {
-    try {
-        switch (index) {
-        case 0:
-            RunReport();
-            break;
-        case 1:
-            exportToWorkbook();
-            break;
-        case 2:
-            unload();
-            break;
-        case 3:
-            printReport();
-            break;
-        default:
-            break;
-        }
-    } catch (const db::DbError &error) {
-        showReportError(error);
-    } catch (const std::exception &error) {
-        showReportError(db::DbError(QString::fromLocal8Bit(error.what())));
+    switch (index) {
+    case 0:
+        RunReport();
+        break;
+    case 1:
+        exportToWorkbook();
+        break;
+    case 2:
+        unload();
+        break;
+    case 3:
+        printReport();
+        break;
+    default:
+        break;
     }
 }
 
@@ -417,47 +398,54 @@ QStringList frm收款日报表::checkedItemCodes() const
     return codes;
 }
 
+// The controls as a request; the report's checks and statement are the unit's.
+VoidReportRequest frm收款日报表::request() const
+{
+    VoidReportRequest request;
+    if (Combo1->listIndex() >= 0)
+        request.officeCode = Combo1->text().section(QLatin1Char(' '), 0, 0);
+    if (Combo2->listIndex() > 0) {
+        request.paymentMethods = QStringList{Combo2->text()};
+    } else if (Combo2->listIndex() == 0) {
+        request.paymentMethods = QStringList();
+        for (int i = 1; i < Combo2->listCount(); ++i)
+            request.paymentMethods->append(Combo2->lineText(i));
+    }
+    request.itemCodes = checkedItemCodes();
+    request.firstDay = DTPicker1->value();
+    request.lastDay = DTPicker2->value();
+    request.mode = VoidReportFilter::Mode(qBound(0, Combo4->listIndex(), 2));
+    if (Combo3->listIndex() > 0)
+        request.cashier = Combo3->text();
+    request.departmentCode = OperatorContext().职能部门编号;
+    return request;
+}
+
 void frm收款日报表::RunReport()
 {
-    if (Combo1->listIndex() < 0 || Combo2->listIndex() < 0)
+    const VoidReport report(request());
+    switch (report.check()) {
+    case VoidReportCheck::Passed:
+        break;
+    case VoidReportCheck::NothingChosen:
         return;
-    if (DTPicker1->value() > DTPicker2->value()) {
-        MessageBoxes::show(this, QStringLiteral("作废日期起始日期不能大于终止日期，请重新选择！"), MessageBoxes::executableName(),
-                           Icon::Critical);
+    case VoidReportCheck::DaysReversed:
+        MessageBoxes::show(this, report.message(), MessageBoxes::executableName(), Icon::Critical);
         return;
-    }
-    VoidReportFilter filter;
-    filter.itemCodes = checkedItemCodes();
-    if (filter.itemCodes.isEmpty()) {
-        MessageBoxes::show(this, QStringLiteral("请选择收费项目！"), QStringLiteral("提示"), Icon::Information);
+    case VoidReportCheck::NoItem:
+        MessageBoxes::show(this, report.message(), QStringLiteral("提示"), Icon::Information);
         return;
-    }
-    if (Combo2->listIndex() > 0) {
-        filter.paymentMethods << Combo2->text();
-    } else {
-        for (int i = 1; i < Combo2->listCount(); ++i)
-            filter.paymentMethods << Combo2->lineText(i);
-    }
-    if (filter.paymentMethods.isEmpty()) {
-        MessageBoxes::show(this, QStringLiteral("没有可统计的收款方式，请先在收款方式列表中设置收款方式！"),
-                           MessageBoxes::executableName(), Icon::Information);
+    case VoidReportCheck::NoPaymentMethod:
+        MessageBoxes::show(this, report.message(), MessageBoxes::executableName(), Icon::Information);
         return;
     }
-    filter.mode = VoidReportFilter::Mode(qBound(0, Combo4->listIndex(), 2));
-    filter.officeCode = Combo1->text().section(QLatin1Char(' '), 0, 0);
-    filter.departmentCode = OperatorContext().职能部门编号;
-    filter.firstDay = DTPicker1->value();
-    filter.lastDay = DTPicker2->value();
-    if (Combo3->listIndex() > 0)
-        filter.cashier = Combo3->text();
-    StatementText = voidReportSql(filter);
+    StatementText = report.statement();
 
     Hourglass busy;
     // The grid is emptied once the statement has run, as before its lines are read: the
     // lines it showed are let go before the new ones are kept, and a statement that
     // fails leaves them shown.
-    db::ResultTable lines = DbConnection().openTable(StatementText, [this] { MSFlexGrid1->setRows(1); });
-    fillGrid(std::make_shared<const db::ResultTable>(std::move(lines)));
+    fillGrid(report.read(DbConnection(), [this] { MSFlexGrid1->setRows(1); }));
 }
 
 namespace {

@@ -18,6 +18,7 @@ class QPushButton;
 class QWidget;
 class PrintSurface;
 class StatusBar;
+struct VoidReportRequest;
 
 // The void statistics report: the lines of the bills voided in a range of days, for a
 // management office and the chosen charge items, payment methods and cashier, listed
@@ -81,6 +82,7 @@ private:
     void exportToWorkbook();
     void printReport();
     QStringList checkedItemCodes() const;
+    VoidReportRequest request() const;
 
     db::Recordset m_lines; // the recordset of the window, replaced by every query
 };

@@ -12,9 +12,10 @@
 // How an error that escaped is shown: the two-line error box (handlers; with the
 // critical icon, or without an icon where a window's reports have none), or the short
 // report "{number} {description}" through ShowInfo (a window's loading, activation and
-// resizing, and the making of a window), or the description alone through ShowInfo (a
-// look-up whose failure reads as a notice).
-enum class ErrorReport { ErrorBox, ErrorBoxWithoutIcon, ShortText, DescriptionOnly };
+// resizing, and the making of a window), the same without the space (the void report's
+// buttons), or the description alone through ShowInfo (a look-up whose failure reads as
+// a notice).
+enum class ErrorReport { ErrorBox, ErrorBoxWithoutIcon, ShortText, ShortTextWithoutSpace, DescriptionOnly };
 
 // Runs a handler; a database error it does not handle itself is reported and the
 // program goes on. Any other exception is reported the same way: nothing a handler
@@ -25,6 +26,8 @@ void runReportingErrors(Handler &&handler, ErrorReport report = ErrorReport::Err
     auto show = [report](const db::DbError &error) {
         if (report == ErrorReport::ShortText)
             ShowInfo(errorReportText(error));
+        else if (report == ErrorReport::ShortTextWithoutSpace)
+            ShowInfo(errorReportTextWithoutSpace(error));
         else if (report == ErrorReport::DescriptionOnly)
             ShowInfo(error.description());
         else

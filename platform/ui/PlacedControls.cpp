@@ -1,5 +1,6 @@
 #include "platform/ui/PlacedControls.h"
 
+#include "platform/ui/DropDownList.h"
 #include "platform/ui/Twips.h"
 
 #include <QIcon>
@@ -31,6 +32,14 @@ QLineEdit *textBox(QWidget *parent, const QString &name, int left, int top, int 
     box->setObjectName(name);
     Twips::place(box, left, top, width, height);
     return box;
+}
+
+DropDownList *comboBox(QWidget *parent, const QString &name, int left, int top, int width, int height)
+{
+    auto *combo = new DropDownList(parent);
+    combo->setObjectName(name);
+    Twips::place(combo, left, top, width, height);
+    return combo;
 }
 
 QPushButton *button(QWidget *parent, const QString &name, const QString &caption, int left, int top, int width, int height)

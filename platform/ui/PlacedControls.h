@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class DropDownList;
 class QIcon;
 class QLabel;
 class QLineEdit;
@@ -18,6 +19,8 @@ namespace PlacedControls {
 QLabel *label(QWidget *parent, const QString &name, const QString &caption, int left, int top, int width = 0,
               int height = 0);
 QLineEdit *textBox(QWidget *parent, const QString &name, int left, int top, int width, int height = 300);
+// A drop-down list the operator chooses from but does not type in.
+DropDownList *comboBox(QWidget *parent, const QString &name, int left, int top, int width, int height = 300);
 // A push button that Enter clicks only while it has the focus.
 QPushButton *button(QWidget *parent, const QString &name, const QString &caption, int left, int top, int width,
                     int height = 345);

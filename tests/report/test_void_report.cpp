@@ -4,6 +4,7 @@
 #include "ShownMessages.h"
 #include "GridRows.h"
 #include "TestDatabase.h"
+#include "VoidBills.h"
 #include "platform/db/Recordset.h"
 #include "platform/ui/CheckBox.h"
 #include "platform/ui/DatePicker.h"
@@ -47,84 +48,6 @@ class TestVoidReport : public QObject
 
     std::unique_ptr<TestDatabase> database;
     QPointer<frm收款日报表> window;
-
-    // ---- data
-
-    void addOffice(const QString &code, const QString &name, const QString &department)
-    {
-        database->insert(u"设置管理处"_s, {{u"GYD_DH"_s, code}, {u"GYD_Name"_s, name}, {u"对应部门代号"_s, department}});
-    }
-
-    void addItem(const QString &code, const QString &name, const QString &category, const QVariant &endedOn = QVariant())
-    {
-        database->insert(u"SetupSFXM"_s, {{u"DH"_s, code}, {u"XM"_s, name}, {u"收费类别"_s, category}, {u"终止日期"_s, endedOn}});
-    }
-
-    // A bill with its lines (item code, amount, summary).
-    qlonglong addBill(const QString &book, const QString &number, const QString &department, const QVariant &office,
-                      const QVariant &voidedOn, const QVariant &paymentMethod, const QString &cashier,
-                      const QList<std::tuple<QString, QVariant, QVariant>> &lines)
-    {
-        const qlonglong id = database->insert(u"票据"_s, {{u"入库单编号"_s, book},
-                                                          {u"票据编号"_s, number},
-                                                          {u"开票部门编号"_s, department},
-                                                          {u"管理处"_s, office},
-                                                          {u"付款人"_s, u"付款人"_s + number.right(2)},
-                                                          {u"开票日期"_s, u"2026-11-02"_s},
-                                                          {u"开票人"_s, u"李秀英"_s},
-                                                          {u"收款日期"_s, u"2026-11-03"_s},
-                                                          {u"收款人"_s, cashier},
-                                                          {u"收款方式"_s, paymentMethod},
-                                                          {u"作废日期"_s, voidedOn}});
-        for (const auto &[item, amount, summary] : lines)
-            database->insert(u"票据开票数据"_s, {{u"票据id"_s, id},
-                                                 {u"票据编号"_s, number},
-                                                 {u"入库单编号"_s, book},
-                                                 {u"项目"_s, database->scalar(u"select XM from SetupSFXM where DH='%1'"_s.arg(item))},
-                                                 {u"收费项目代号"_s, item},
-                                                 {u"金额"_s, amount},
-                                                 {u"摘要"_s, summary}});
-        return id;
-    }
-
-    // Department 06 owns offices G01 and G02; 07 owns G07. Items 1, 2, 10 of 物业收费,
-    // 3 of 水电, 9 ended.
-    void addOrganisation()
-    {
-        addDepartment(*database, u"06"_s, u"物业管理中心"_s);
-        addDepartment(*database, u"07"_s, u"餐饮服务中心"_s);
-        addOffice(u"G01"_s, u"东区物业管理处"_s, u"06"_s);
-        addOffice(u"G02"_s, u"西区物业管理处"_s, u"06"_s);
-        addOffice(u"G07"_s, u"餐饮管理处"_s, u"07"_s);
-        addItem(u"10"_s, u"垃圾清运费"_s, u"物业收费"_s);
-        addItem(u"2"_s, u"停车费"_s, u"物业收费"_s);
-        addItem(u"1"_s, u"物业费"_s, u"物业收费"_s);
-        addItem(u"3"_s, u"水费"_s, u"水电"_s);
-        addItem(u"9"_s, u"旧项目"_s, u"旧类别"_s, u"2020-01-01"_s);
-        for (const char *method : {"现金", "转账"})
-            database->insert(u"收款方式列表"_s, {{u"收款方式"_s, QString::fromUtf8(method)}});
-        addEmployee(*database, u"1006"_s, u"李秀英"_s, u"123"_s);
-        addEmployee(*database, u"1011"_s, u"郑华"_s, u"123"_s);
-        addPost(*database, u"7"_s, u"物业收费员"_s, u"06"_s, u"04"_s, u"1006"_s);
-        addPost(*database, u"12"_s, u"物业复核"_s, u"06"_s, u"03"_s, u"1011"_s);
-        addPost(*database, u"13"_s, u"物业收费员二"_s, u"06"_s, u"04"_s, u"1006"_s);
-        addPost(*database, u"9"_s, u"餐饮收费员"_s, u"07"_s, u"04"_s, u"1011"_s);
-    }
-
-    // The voided bills the modes tell apart.
-    void addVoidedBills()
-    {
-        addBill(u"01-2026-01"_s, u"00000001"_s, u"06"_s, u"G01"_s, u"2026-12-01"_s, u"现金"_s, u"李秀英"_s,
-                {{u"1"_s, 1050.5, u"12月物业费"_s}, {u"2"_s, 150, QVariant()}, {u"1"_s, 1050.5, u"12月物业费"_s}});
-        addBill(u"01-2026-01"_s, u"00000002"_s, u"06"_s, QVariant(), u"2026-12-09 15:30:00"_s, u"转账"_s, u"郑华"_s,
-                {{u"10"_s, 80.25, u"垃圾"_s}});
-        addBill(u"01-2026-02"_s, u"00000001"_s, u"06"_s, u"G02"_s, u"2026-12-05"_s, u"现金"_s, u"郑华"_s,
-                {{u"3"_s, QVariant(), u"水费"_s}, {u"1"_s, 9.99, u"物业费"_s}});
-        addBill(u"01-2026-03"_s, u"00000001"_s, u"07"_s, u"G07"_s, u"2026-12-02"_s, u"现金"_s, u"郑华"_s, {{u"1"_s, 5, u"餐饮"_s}});
-        addBill(u"01-2026-01"_s, u"00000003"_s, u"06"_s, u"G01"_s, u"2026-11-30"_s, u"现金"_s, u"李秀英"_s, {{u"1"_s, 7, u"上月"_s}});
-        addBill(u"01-2026-01"_s, u"00000004"_s, u"06"_s, u"G01"_s, u"2026-12-03"_s, QVariant(), u"李秀英"_s, {{u"1"_s, 6, u"无收款方式"_s}});
-        addBill(u"01-2026-01"_s, u"00000005"_s, u"06"_s, u"G01"_s, QVariant(), u"现金"_s, u"李秀英"_s, {{u"1"_s, 4, u"未作废"_s}});
-    }
 
     // ---- the window
 
@@ -187,7 +110,7 @@ private slots:
         OperatorContext().职能部门编号 = u"06"_s;
         OperatorContext().职能部门名称 = u"物业管理中心"_s;
         OperatorContext().岗位名称 = u"物业收费员"_s;
-        addOrganisation();
+        addOrganisation(*database);
     }
 
     void cleanup()
@@ -271,7 +194,7 @@ private slots:
 
     void theChecksStopTheQueryBeforeAnyStatement()
     {
-        addVoidedBills();
+        addVoidedBills(*database);
         QVERIFY(openWindow());
         DbConnection().clearStatementLog();
         window->Check2->setValue(1);
@@ -334,7 +257,7 @@ private slots:
 
     void theDepartmentOfTheOfficeWithTheTotal()
     {
-        addVoidedBills();
+        addVoidedBills(*database);
         QVERIFY(openWindow());
         chooseFilters(0, 0);
         DbConnection().clearStatementLog();
@@ -363,8 +286,8 @@ private slots:
 
     void theDepartmentsLinesWithoutAnOfficeAreListedOnce()
     {
-        addVoidedBills();
-        addBill(u"01-2026-01"_s, u"00000006"_s, u"06"_s, QVariant(), u"2026-12-04"_s, u"现金"_s, u"郑华"_s,
+        addVoidedBills(*database);
+        addBill(*database, u"01-2026-01"_s, u"00000006"_s, u"06"_s, QVariant(), u"2026-12-04"_s, u"现金"_s, u"郑华"_s,
                 {{u"2"_s, 20, u"同一行"_s}, {u"2"_s, 20, u"同一行"_s}});
         QVERIFY(openWindow());
         chooseFilters(1, 1); // the office choice does not count in this mode
@@ -376,7 +299,7 @@ private slots:
 
     void theOfficesOwnLinesOnly()
     {
-        addVoidedBills();
+        addVoidedBills(*database);
         QVERIFY(openWindow());
         chooseFilters(1, 2); // G02
         run();
@@ -385,7 +308,7 @@ private slots:
 
     void aCashierAPaymentMethodAndOneDayNarrowTheLines()
     {
-        addVoidedBills();
+        addVoidedBills(*database);
         QVERIFY(openWindow());
         chooseFilters(0, 0);
         window->Combo3->setListIndex(1); // 郑华
@@ -404,7 +327,7 @@ private slots:
 
     void noLinesLeaveTheHeaderOnly()
     {
-        addVoidedBills();
+        addVoidedBills(*database);
         QVERIFY(openWindow());
         chooseFilters();
         run();
@@ -427,8 +350,8 @@ private slots:
     // report runs for; both fields show the widest date whole.
     void typedDatesOfAnEarlierYearReachTheReport()
     {
-        addVoidedBills();
-        addBill(u"01-2025-09"_s, u"00000001"_s, u"06"_s, u"G01"_s, u"2025-03-15"_s, u"现金"_s, u"李秀英"_s,
+        addVoidedBills(*database);
+        addBill(*database, u"01-2025-09"_s, u"00000001"_s, u"06"_s, u"G01"_s, u"2025-03-15"_s, u"现金"_s, u"李秀英"_s,
                 {{u"1"_s, 12, u"去年"_s}});
         QVERIFY(openWindow());
         chooseFilters();
@@ -454,7 +377,7 @@ private slots:
         // Amounts with cents that binary floating point cannot add exactly.
         QRandomGenerator random(20261209);
         qint64 cents = 0;
-        const qlonglong bill = addBill(u"01-2026-09"_s, u"00000001"_s, u"06"_s, u"G01"_s, u"2026-12-02"_s, u"现金"_s, u"李秀英"_s, {});
+        const qlonglong bill = addBill(*database, u"01-2026-09"_s, u"00000001"_s, u"06"_s, u"G01"_s, u"2026-12-02"_s, u"现金"_s, u"李秀英"_s, {});
         QStringList values;
         for (int i = 0; i < 3000; ++i) {
             const qint64 c = 1 + random.bounded(100000);
@@ -472,8 +395,8 @@ private slots:
 
     void columnsGrowToTheirTextsAndNeverShrink()
     {
-        addVoidedBills();
-        addBill(u"01-2026-01-长长的票据簿编号"_s, u"00000009"_s, u"06"_s, u"G01"_s, u"2026-12-02"_s, u"现金"_s, u"李秀英"_s,
+        addVoidedBills(*database);
+        addBill(*database, u"01-2026-01-长长的票据簿编号"_s, u"00000009"_s, u"06"_s, u"G01"_s, u"2026-12-02"_s, u"现金"_s, u"李秀英"_s,
                 {{u"1"_s, 1, u"x"_s}});
         QVERIFY(openWindow());
         const int before = window->MSFlexGrid1->ColWidth(1);
@@ -492,7 +415,7 @@ private slots:
 
     void aFailedQueryIsShownWithoutASpace()
     {
-        addVoidedBills();
+        addVoidedBills(*database);
         QVERIFY(openWindow());
         chooseFilters();
         run();
@@ -523,7 +446,7 @@ private slots:
 
     void printingHandsTheGridAndItsTitlesToThePrintEngine()
     {
-        addVoidedBills();
+        addVoidedBills(*database);
         OrganisationName() = u"滨江大学财务处"_s;
         QVERIFY(openWindow());
         chooseFilters();
@@ -558,7 +481,7 @@ private slots:
 
     void exportingHandsTheGridToTheWorkbookExport()
     {
-        addVoidedBills();
+        addVoidedBills(*database);
         QVERIFY(openWindow());
         window->Combo1->setListIndex(-1);
         QTest::mouseClick(window->Command1[1], Qt::LeftButton); // no office: nothing
