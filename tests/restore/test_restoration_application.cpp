@@ -124,18 +124,7 @@ class TestRestorationApplication : public QObject
         return database->scalar(u"select %1 from 作废恢复审批单 where 编号 = '%2'"_s.arg(column, number)).toString();
     }
 
-    QStringList rows(const QString &sql)
-    {
-        QStringList result;
-        db::Recordset r = database->check().open(sql);
-        for (; !r.eof(); r.moveNext()) {
-            QStringList cells;
-            for (int c = 0; c < r.columnNames().size(); ++c)
-                cells << (r.value(c).isNull() ? u"NULL"_s : r.text(c));
-            result << cells.join(u'|');
-        }
-        return result;
-    }
+    QStringList rows(const QString &sql) { return database->rows(sql); }
 
     QStringList workflowTables()
     {

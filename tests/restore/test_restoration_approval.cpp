@@ -86,17 +86,7 @@ class TestRestorationApproval : public QObject
         return id;
     }
 
-    QStringList rows(const QString &sql)
-    {
-        QStringList out;
-        for (db::Recordset r = database->check().open(sql); !r.eof(); r.moveNext()) {
-            QStringList cells;
-            for (int c = 0; c < r.columnNames().size(); ++c)
-                cells << (r.value(c).isNull() ? u"NULL"_s : r.text(c));
-            out << cells.join(u'|');
-        }
-        return out;
-    }
+    QStringList rows(const QString &sql) { return database->rows(sql); }
 
     // Every table a decision may write.
     QStringList dump()

@@ -41,17 +41,7 @@ class TestRestorationSubmission : public QObject
                                                      {u"岗位编号"_s, node.section(u'/', 1, 1)}, {u"顺序"_s, node.section(u'/', 2).toInt()}});
     }
 
-    QStringList rows(const QString &sql)
-    {
-        QStringList out;
-        for (db::Recordset r = database->check().open(sql); !r.eof(); r.moveNext()) {
-            QStringList cells;
-            for (int c = 0; c < r.columnNames().size(); ++c)
-                cells << (r.value(c).isNull() ? u"NULL"_s : r.text(c));
-            out << cells.join(u'|');
-        }
-        return out;
-    }
+    QStringList rows(const QString &sql) { return database->rows(sql); }
     QStringList workflowTables()
     {
         QStringList all;
