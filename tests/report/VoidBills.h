@@ -1,6 +1,7 @@
 #pragma once
 
 // The organisation and voided bills the void report's tests run on.
+#include "Staff.h"
 #include "TestDatabase.h"
 
 #include <QList>
@@ -64,12 +65,9 @@ inline void addOrganisation(TestDatabase &database)
     addItem(database, u"9"_s, u"旧项目"_s, u"旧类别"_s, u"2020-01-01"_s);
     for (const char *method : {"现金", "转账"})
         database.insert(u"收款方式列表"_s, {{u"收款方式"_s, QString::fromUtf8(method)}});
-    addEmployee(database, u"1006"_s, u"李秀英"_s, u"123"_s);
-    addEmployee(database, u"1011"_s, u"郑华"_s, u"123"_s);
-    addPost(database, u"7"_s, u"物业收费员"_s, u"06"_s, u"04"_s, u"1006"_s);
-    addPost(database, u"12"_s, u"物业复核"_s, u"06"_s, u"03"_s, u"1011"_s);
-    addPost(database, u"13"_s, u"物业收费员二"_s, u"06"_s, u"04"_s, u"1006"_s);
-    addPost(database, u"9"_s, u"餐饮收费员"_s, u"07"_s, u"04"_s, u"1011"_s);
+    addStaff(database, {{u"1006"_s, u"李秀英"_s}, {u"1011"_s, u"郑华"_s}},
+             {{u"7"_s, u"物业收费员"_s, u"06"_s, u"04"_s, u"1006"_s}, {u"12"_s, u"物业复核"_s, u"06"_s, u"03"_s, u"1011"_s},
+              {u"13"_s, u"物业收费员二"_s, u"06"_s, u"04"_s, u"1006"_s}, {u"9"_s, u"餐饮收费员"_s, u"07"_s, u"04"_s, u"1011"_s}});
 }
 
 // The voided bills the modes tell apart.

@@ -1,6 +1,7 @@
 // Submitting a restoration application without a window: the checks that refuse it,
 // the rows a submission writes, and the roll-back of a failed one.
 #include "TestDatabase.h"
+#include "WorkflowTables.h"
 #include "platform/db/Recordset.h"
 #include "restore/RestorationSubmission.h"
 #include "shell/AppState.h"
@@ -42,13 +43,6 @@ class TestRestorationSubmission : public QObject
     }
 
     QStringList rows(const QString &sql) { return database->rows(sql); }
-    QStringList workflowTables()
-    {
-        QStringList all;
-        for (const QString &table : {u"作废恢复审批单"_s, u"作废恢复审批"_s, u"作废恢复审批流程"_s, u"票据作废恢复明细"_s})
-            all << rows(u"select * from %1 order by ID"_s.arg(table)) << u"--"_s;
-        return all;
-    }
 
 private slots:
     void init()
@@ -74,14 +68,14 @@ private slots:
         Request otherCategory = request(u"00000001"_s);
         otherCategory.categoryCode = u"01"_s;
         QCOMPARE(submit(*connection, otherCategory).outcome, Submission::NoPath);
-        QCOMPARE(workflowTables(), (QStringList{u"--"_s, u"--"_s, u"--"_s, u"--"_s}));
+        QCOMPARE(workflowTables(*database), (QStringList{u"--"_s, u"--"_s, u"--"_s, u"--"_s}));
 
         QCOMPARE(submit(*connection, request(u"00000001"_s)).outcome, Submission::Submitted);
-        const QStringList before = workflowTables();
+        const QStringList before = workflowTables(*database);
         const Result again = submit(*connection, request(u"00000001"_s));
         QCOMPARE(again.outcome, Submission::AlreadyInApproval);
         QCOMPARE(again.pendingNumber, u"06物业管理中心1"_s);
-        QCOMPARE(workflowTables(), before);
+        QCOMPARE(workflowTables(*database), before);
     }
 
     // Serials count on as numbers (10 after 9); the first step is at the lowest node of
@@ -104,7 +98,7 @@ private slots:
 
     void aFailureAtAnyStatementLeavesNothing()
     {
-        const QStringList before = workflowTables();
+        const QStringList before = workflowTables(*database);
         int n = 1;
         for (;; ++n) {
             connection->failAtStatement(n);
@@ -114,7 +108,7 @@ private slots:
             } catch (const db::DbError &) {
             }
             connection->failAtStatement(0);
-            QCOMPARE(workflowTables(), before);
+            QCOMPARE(workflowTables(*database), before);
             QVERIFY(!connection->inTransaction());
         }
         connection->failAtStatement(0);

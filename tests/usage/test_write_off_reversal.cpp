@@ -1,5 +1,6 @@
 // Undoing a book's write-off without a window: which batch a record gets, the
 // refusals that write nothing, and that a failure at any statement writes nothing.
+#include "ReversalCases.h"
 #include "TestDatabase.h"
 #include "platform/db/Connection.h"
 #include "usage/WriteOffReversal.h"
@@ -85,17 +86,8 @@ private slots:
         QCOMPARE(database->count(u"票据入库单"_s, u"状态 = '核销'"_s), 1);
     }
 
-    // Equal amounts (compared in cents, NULL as 0) decide by the record's book count:
-    // a record whose only book this is gets deleted.
-    void equalAmountsDecideByTheBookCount_data()
-    {
-        QTest::addColumn<QVariant>("bookAmount");
-        QTest::addColumn<QVariant>("recordAmount");
-        QTest::addColumn<bool>("otherBook");
-        QTest::newRow("other book without amount") << QVariant(300.5) << QVariant(300.5) << true;
-        QTest::newRow("only book, binary noise") << QVariant(0.07) << QVariant(0.01 + 0.06) << false;
-        QTest::newRow("only book, NULL record amount") << QVariant(0) << QVariant() << false;
-    }
+    // A record whose only book this is gets deleted.
+    void equalAmountsDecideByTheBookCount_data() { addEqualAmountRows(); }
     void equalAmountsDecideByTheBookCount()
     {
         QFETCH(QVariant, bookAmount);
@@ -135,32 +127,18 @@ private slots:
         QVERIFY(!connection->inTransaction());
     }
 
-    // Statements: record and book looked up, the books counted (equal amounts only),
-    // then the batch's five.
-    void aFailureAtAnyStatementWritesNothing_data()
-    {
-        QTest::addColumn<bool>("onlyBook");
-        QTest::addColumn<int>("failAt");
-        for (int n = 1; n <= 7; ++n)
-            QTest::addRow("take-out, statement %d", n) << false << n;
-        for (int n = 1; n <= 8; ++n)
-            QTest::addRow("delete, statement %d", n) << true << n;
-    }
+    void aFailureAtAnyStatementWritesNothing_data() { addReverseFailureRows(); }
     void aFailureAtAnyStatementWritesNothing()
     {
-        QFETCH(bool, onlyBook);
+        QFETCH(int, scenario);
         QFETCH(int, failAt);
+        const bool onlyBook = scenario == 1;
         addBook(BookA, 300.5);
         if (!onlyBook)
             addBook(BookB, 100.25);
         addRecord(onlyBook ? 1 : 2, onlyBook ? 300.5 : 400.75);
-        const QStringList before = dump();
-        connection->failAtStatement(failAt);
-        QVERIFY_THROWS_EXCEPTION(db::DbError, reverse());
-        connection->failAtStatement(0);
-        QCOMPARE(dump(), before);
-        QVERIFY(!connection->inTransaction());
-        QCOMPARE(reverse(), ReverseOutcome::Reversed);
+        verifyFailureWritesNothing(*connection, failAt, [&] { return reverse(); }, [&] { return dump(); },
+                                   ReverseOutcome::Reversed);
     }
 };
 
