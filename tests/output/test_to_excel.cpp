@@ -4,6 +4,7 @@
 // existing workbook whose sheet is replaced in its place or gets a new sheet, with
 // everything else kept; files refused; failures and a cancel that leave every file
 // as it was.
+#include "WindowDriver.h"
 #include "output/frmToExcel.h"
 #include "platform/Decimal.h"
 #include "platform/Clock.h"
@@ -361,9 +362,7 @@ private slots:
 
     void clickChoosesDoubleClickUnchooses()
     {
-        openWindow(grid.get(), QString());
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QVERIFY(WindowDriver::show(openWindow(grid.get(), QString())));
         FlexGrid *chooser = window->Grid1;
         const auto cellCentre = [chooser](int col) {
             int x = 0;

@@ -4,6 +4,7 @@
 #include "ShownMessages.h"
 #include "GridRows.h"
 #include "TestDatabase.h"
+#include "WindowDriver.h"
 #include "VoidBills.h"
 #include "platform/db/Recordset.h"
 #include "platform/ui/CheckBox.h"
@@ -35,6 +36,7 @@
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
+using namespace WindowDriver;
 
 namespace {
 
@@ -51,13 +53,6 @@ class TestVoidReport : public QObject
 
     // ---- the window
 
-    bool openWindow()
-    {
-        window = new frm收款日报表;
-        window->show();
-        return QTest::qWaitForWindowExposed(window);
-    }
-
     // Office, every item, December 2026 up to today, every payment method and cashier.
     void chooseFilters(int office = 0, int mode = 0)
     {
@@ -68,7 +63,7 @@ class TestVoidReport : public QObject
         window->Combo4->setListIndex(mode);
     }
 
-    void run() { QTest::mouseClick(window->Command1[0], Qt::LeftButton); }
+    void run() { click(window->Command1[0]); }
 
     QStringList gridRow(int row) const { return gridRowOf(*window->MSFlexGrid1, row, 12); }
 
@@ -125,7 +120,7 @@ private slots:
 
     void opensWithTheDepartmentsOfficesItemsMethodsAndCashiers()
     {
-        QVERIFY(openWindow());
+        QVERIFY(open(window));
         QCOMPARE(window->windowTitle(), u"收款日报表"_s);
         QCOMPARE(window->Combo1->listCount(), 2);
         QCOMPARE(window->Combo1->lineText(0), u"G01 东区物业管理处"_s);
@@ -146,7 +141,7 @@ private slots:
         QCOMPARE(window->Combo4->listIndex(), 0);
         QCOMPARE(window->DTPicker1->value(), Today_);
         QCOMPARE(window->DTPicker2->value(), Today_);
-        auto *status = window->findChild<StatusBar *>(u"StatusBar1"_s);
+        auto *status = control<StatusBar>(window, u"StatusBar1"_s);
         QCOMPARE(status->panelText(2), u" 物业管理中心"_s);
         QCOMPARE(status->panelText(4), u" 物业收费员"_s);
         QCOMPARE(window->MSFlexGrid1->Rows(), 1);
@@ -157,7 +152,7 @@ private slots:
     void aFailureWhileOpeningIsShownAndWhatLoadedStays()
     {
         DbConnection().failAtStatement(3); // after the offices and the categories
-        QVERIFY(openWindow());
+        QVERIFY(open(window));
         QCOMPARE(MessageBoxes::records().size(), 1);
         QVERIFY(MessageBoxes::records()[0].text.contains(u' '));
         QCOMPARE(MessageBoxes::records()[0].icon, MessageBoxes::Icon::Information);
@@ -167,7 +162,7 @@ private slots:
 
     void checkingCascadesFromCategoriesAndAll()
     {
-        QVERIFY(openWindow());
+        QVERIFY(open(window));
         KeyedTree *tree = window->TreeView1;
         const int category = tree->indexOfKey(u"L物业收费"_s);
         tree->setChecked(category, true);
@@ -195,7 +190,7 @@ private slots:
     void theChecksStopTheQueryBeforeAnyStatement()
     {
         addVoidedBills(*database);
-        QVERIFY(openWindow());
+        QVERIFY(open(window));
         DbConnection().clearStatementLog();
         window->Check2->setValue(1);
         run(); // no office: nothing at all
@@ -219,7 +214,7 @@ private slots:
     void anEmptyPaymentMethodListIsToldNotFailed()
     {
         database->check().execute(u"delete from 收款方式列表"_s);
-        QVERIFY(openWindow());
+        QVERIFY(open(window));
         chooseFilters();
         run();
         QCOMPARE(shownTexts(), QStringList{u"没有可统计的收款方式，请先在收款方式列表中设置收款方式！"_s});
@@ -258,7 +253,7 @@ private slots:
     void theDepartmentOfTheOfficeWithTheTotal()
     {
         addVoidedBills(*database);
-        QVERIFY(openWindow());
+        QVERIFY(open(window));
         chooseFilters(0, 0);
         DbConnection().clearStatementLog();
         run();
@@ -289,7 +284,7 @@ private slots:
         addVoidedBills(*database);
         addBill(*database, u"01-2026-01"_s, u"00000006"_s, u"06"_s, QVariant(), u"2026-12-04"_s, u"现金"_s, u"郑华"_s,
                 {{u"2"_s, 20, u"同一行"_s}, {u"2"_s, 20, u"同一行"_s}});
-        QVERIFY(openWindow());
+        QVERIFY(open(window));
         chooseFilters(1, 1); // the office choice does not count in this mode
         run();
         // 06 owns two offices; each line still appears once, two equal lines twice.
@@ -300,7 +295,7 @@ private slots:
     void theOfficesOwnLinesOnly()
     {
         addVoidedBills(*database);
-        QVERIFY(openWindow());
+        QVERIFY(open(window));
         chooseFilters(1, 2); // G02
         run();
         QCOMPARE(reportLines(), (QStringList{u"01-2026-02/00000001/水费/"_s, u"01-2026-02/00000001/物业费/9.99"_s, u"合计///9.99"_s}));
@@ -309,7 +304,7 @@ private slots:
     void aCashierAPaymentMethodAndOneDayNarrowTheLines()
     {
         addVoidedBills(*database);
-        QVERIFY(openWindow());
+        QVERIFY(open(window));
         chooseFilters(0, 0);
         window->Combo3->setListIndex(1); // 郑华
         run();
@@ -328,7 +323,7 @@ private slots:
     void noLinesLeaveTheHeaderOnly()
     {
         addVoidedBills(*database);
-        QVERIFY(openWindow());
+        QVERIFY(open(window));
         chooseFilters();
         run();
         const int rows = window->MSFlexGrid1->Rows();
@@ -353,7 +348,7 @@ private slots:
         addVoidedBills(*database);
         addBill(*database, u"01-2025-09"_s, u"00000001"_s, u"06"_s, u"G01"_s, u"2025-03-15"_s, u"现金"_s, u"李秀英"_s,
                 {{u"1"_s, 12, u"去年"_s}});
-        QVERIFY(openWindow());
+        QVERIFY(open(window));
         chooseFilters();
         for (const auto &[picker, typed] : {std::pair{window->DTPicker1, u"2025/03/01"_s}, {window->DTPicker2, u"2025/3/31"_s}}) {
             picker->setFocus();
@@ -385,7 +380,7 @@ private slots:
             values << u"(%1, '1', %2)"_s.arg(bill).arg(double(c) / 100.0, 0, 'g', 15);
         }
         database->check().execute(u"insert into 票据开票数据 (票据id, 收费项目代号, 金额) values "_s + values.join(u','));
-        QVERIFY(openWindow());
+        QVERIFY(open(window));
         chooseFilters();
         run();
         FlexGrid *grid = window->MSFlexGrid1;
@@ -398,7 +393,7 @@ private slots:
         addVoidedBills(*database);
         addBill(*database, u"01-2026-01-长长的票据簿编号"_s, u"00000009"_s, u"06"_s, u"G01"_s, u"2026-12-02"_s, u"现金"_s, u"李秀英"_s,
                 {{u"1"_s, 1, u"x"_s}});
-        QVERIFY(openWindow());
+        QVERIFY(open(window));
         const int before = window->MSFlexGrid1->ColWidth(1);
         chooseFilters();
         run();
@@ -416,7 +411,7 @@ private slots:
     void aFailedQueryIsShownWithoutASpace()
     {
         addVoidedBills(*database);
-        QVERIFY(openWindow());
+        QVERIFY(open(window));
         chooseFilters();
         run();
         const QStringList shown = gridRow(2);
@@ -437,8 +432,8 @@ private slots:
 
     void exitClosesTheWindow()
     {
-        QVERIFY(openWindow());
-        QTest::mouseClick(window->Command1[2], Qt::LeftButton);
+        QVERIFY(open(window));
+        click(window->Command1[2]);
         QTRY_VERIFY(window.isNull());
     }
 
@@ -448,12 +443,12 @@ private slots:
     {
         addVoidedBills(*database);
         OrganisationName() = u"滨江大学财务处"_s;
-        QVERIFY(openWindow());
+        QVERIFY(open(window));
         chooseFilters();
         run();
         RecordingPrintSurface surface(30000, 16000, RecordingPrintSurface::Metrics::Font);
         frm收款日报表::setPrintSurfaceForTests(&surface);
-        QTest::mouseClick(window->Command1[3], Qt::LeftButton);
+        click(window->Command1[3]);
         frm收款日报表::setPrintSurfaceForTests(nullptr);
         QCOMPARE(shownTexts(), QStringList());
         QVERIFY(surface.documentEnded());
@@ -471,7 +466,7 @@ private slots:
         window->Combo1->setListIndex(-1);
         RecordingPrintSurface second(30000, 16000, RecordingPrintSurface::Metrics::Font);
         frm收款日报表::setPrintSurfaceForTests(&second);
-        QTest::mouseClick(window->Command1[3], Qt::LeftButton);
+        click(window->Command1[3]);
         frm收款日报表::setPrintSurfaceForTests(nullptr);
         QStringList secondTexts;
         for (const auto &t : second.texts())
@@ -482,13 +477,13 @@ private slots:
     void exportingHandsTheGridToTheWorkbookExport()
     {
         addVoidedBills(*database);
-        QVERIFY(openWindow());
+        QVERIFY(open(window));
         window->Combo1->setListIndex(-1);
-        QTest::mouseClick(window->Command1[1], Qt::LeftButton); // no office: nothing
+        click(window->Command1[1]); // no office: nothing
         QVERIFY(!QApplication::topLevelWidgets().contains(frmToExcel::instance()) || !frmToExcel::instance()->isVisible());
         chooseFilters();
         run();
-        QTest::mouseClick(window->Command1[1], Qt::LeftButton);
+        click(window->Command1[1]);
         frmToExcel *exporter = frmToExcel::instance();
         QVERIFY(exporter->isVisible());
         QCOMPARE(exporter->Tag(), u"日期范围:2026年12月01日至2026年12月09日"_s);
@@ -498,7 +493,7 @@ private slots:
         const QString file = folder.filePath(u"作废统计.xlsx"_s);
         exporter->Text1[0]->setText(file);
         exporter->Check1->setValue(0);
-        QTest::mouseClick(exporter->Command2, Qt::LeftButton);
+        click(exporter->Command2);
         QVERIFY2(QFile::exists(file), qPrintable(shownTexts().join(u'|')));
 
         QProcess python;
@@ -532,7 +527,7 @@ private slots:
         database->install();
         DatabaseSetup::loadDemoData(database->check());
         OperatorContext().职能部门编号 = u"06"_s;
-        QVERIFY(openWindow());
+        QVERIFY(open(window));
         QVERIFY(window->Combo1->listCount() >= 2);
         chooseFilters(0, 0);
         window->DTPicker1->setValue(QDate(2026, 1, 1));
@@ -549,7 +544,7 @@ private slots:
 
     void theOfficeNameIsTheTextAfterTheCode()
     {
-        QVERIFY(openWindow());
+        QVERIFY(open(window));
         QCOMPARE(window->officeName(), QString());
         window->Combo1->setListIndex(1);
         QCOMPARE(window->officeName(), u"西区物业管理处"_s);

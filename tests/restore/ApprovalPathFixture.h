@@ -3,7 +3,9 @@
 // The organisation and the window the approval path tests share.
 #include "ShownMessages.h"
 #include "GridRows.h"
+#include "Staff.h"
 #include "TestDatabase.h"
+#include "WindowDriver.h"
 #include "platform/db/Recordset.h"
 #include "platform/ui/DatePicker.h"
 #include "platform/ui/DropDownList.h"
@@ -66,14 +68,11 @@ inline void addOrganisation(TestDatabase &db)
     addParent(db, u"02"_s, u"01"_s, u"2018-01-01"_s);
     addParent(db, u"05"_s, u"01"_s, u"2018-01-01"_s);
     addParent(db, u"06"_s, u"05"_s, u"2018-01-01"_s);
-    addEmployee(db, u"1001"_s, u"周明远"_s, u"123"_s);
-    addEmployee(db, u"1002"_s, u"张晓梅"_s, u"123"_s);
-    addEmployee(db, u"1007"_s, u"王建国"_s, u"123"_s);
-    addPost(db, u"1"_s, u"财务处处长"_s, u"02"_s, u"01"_s, u"1001"_s);
-    addPost(db, u"2"_s, u"票据管理员"_s, u"02"_s, u"03"_s, u"1002"_s);
-    addPost(db, u"10"_s, u"审计员"_s, u"02"_s, u"02"_s);                                       // vacant
-    addPost(db, u"11"_s, u"出纳"_s, u"02"_s, u"03"_s, u"1002"_s, u"2025-01-01"_s);              // ended
-    addPost(db, u"8"_s, u"后勤集团财务科长"_s, u"05"_s, u"03"_s, u"1007"_s);
+    // Post 10 is vacant, 11 ended.
+    addStaff(db, {{u"1001"_s, u"周明远"_s}, {u"1002"_s, u"张晓梅"_s}, {u"1007"_s, u"王建国"_s}},
+             {{u"1"_s, u"财务处处长"_s, u"02"_s, u"01"_s, u"1001"_s}, {u"2"_s, u"票据管理员"_s, u"02"_s, u"03"_s, u"1002"_s},
+              {u"10"_s, u"审计员"_s, u"02"_s, u"02"_s}, {u"11"_s, u"出纳"_s, u"02"_s, u"03"_s, u"1002"_s, u"2025-01-01"_s},
+              {u"8"_s, u"后勤集团财务科长"_s, u"05"_s, u"03"_s, u"1007"_s}});
 }
 
 // A dump of the two path tables, to compare before and after a failure.
@@ -119,12 +118,7 @@ protected:
         database.reset();
     }
 
-    bool openWindow()
-    {
-        window = new frm恢复流程设置;
-        window->show();
-        return QTest::qWaitForWindowExposed(window);
-    }
+    bool openWindow() { return WindowDriver::open(window); }
 
     // Chooses the type as the operator does, also when it is shown already: the list
     // opened and its entry clicked.
@@ -134,22 +128,17 @@ protected:
         combo->showPopup();
         QAbstractItemView *view = combo->view();
         QTRY_VERIFY(view->isVisible());
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(0, 0)).center());
+        WindowDriver::clickEntry(view, view->model()->index(0, 0));
         QTRY_VERIFY(!view->isVisible());
     }
 
     void click(QPushButton *button)
     {
         QVERIFY2(button->isEnabled(), qPrintable(button->text()));
-        QTest::mouseClick(button, Qt::LeftButton);
+        WindowDriver::click(button);
     }
 
-    void clickGridRow(int row)
-    {
-        FlexGrid *grid = window->MSFlexGrid1;
-        const QModelIndex index = grid->model()->index(row, 1);
-        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(index).center());
-    }
+    void clickGridRow(int row) { WindowDriver::clickCell(window->MSFlexGrid1, row, 1); }
 
     QStringList gridRow(int row) const { return gridRowOf(*window->MSFlexGrid1, row); }
 

@@ -4,11 +4,15 @@
 #include "ShownMessages.h"
 #include "GridRows.h"
 #include "ApprovalPathFixture.h"
+#include "WindowDriver.h"
+#include "WorkflowTables.h"
 #include "platform/ui/CheckBox.h"
 #include "platform/ui/DisplayFormats.h"
 #include "platform/ui/OptionButton.h"
 #include "restore/Frm票据作废恢复申请.h"
 #include "restore/RestorationApplicationSql.h"
+
+using namespace WindowDriver;
 
 namespace {
 
@@ -83,37 +87,22 @@ class TestRestorationApplication : public QObject
         addNode(*database, u"HF09"_s, u"02"_s, u"2"_s, 0);
     }
 
-    bool openWindow()
-    {
-        window = new Frm票据作废恢复申请;
-        window->show();
-        return QTest::qWaitForWindowExposed(window);
-    }
-
     void search(const QString &book, const QString &bill)
     {
         window->Text1->setText(book);
         window->Text2->setText(bill);
-        QTest::mouseClick(window->Command1, Qt::LeftButton);
-    }
-
-    void clickRow(FlexGrid *grid, int row)
-    {
-        const QModelIndex index = grid->model()->index(row, 2);
-        grid->scrollTo(index);
-        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(index).center());
+        click(window->Command1);
     }
 
     // Searches the bill, clicks it, answers Yes to "提交审批" and confirms.
     void apply(const QString &book, const QString &bill, const QString &reason = u"误作废"_s)
     {
         search(book, bill);
-        clickRow(window->MSFlexGrid1, 1);
-        MessageBoxes::queueAnswer(MessageBoxes::Answer::Yes);
-        QTest::mouseClick(window->Command4, Qt::LeftButton);
+        clickCell(window->MSFlexGrid1, 1, 2);
+        clickAnswering(window->Command4, MessageBoxes::Answer::Yes);
         QVERIFY(window->Frame1->isVisible());
         window->Text3->setText(reason);
-        QTest::mouseClick(window->Command6, Qt::LeftButton);
+        click(window->Command6);
     }
 
 
@@ -126,13 +115,6 @@ class TestRestorationApplication : public QObject
 
     QStringList rows(const QString &sql) { return database->rows(sql); }
 
-    QStringList workflowTables()
-    {
-        QStringList all;
-        for (const QString &table : {u"作废恢复审批单"_s, u"作废恢复审批"_s, u"作废恢复审批流程"_s, u"票据作废恢复明细"_s})
-            all << rows(u"select * from %1 order by ID"_s.arg(table)) << u"--"_s;
-        return all;
-    }
 
 private slots:
     void init()
@@ -180,7 +162,7 @@ private slots:
 
     void aSearchFindsByBookByNumberOrBoth()
     {
-        QVERIFY(openWindow());
+        QVERIFY(open(window));
         search(u"01-2026-01"_s, QString());
         QCOMPARE(window->MSFlexGrid1->Rows(), 4);
         search(QString(), u"0001"_s); // contained in the number, in any book
@@ -200,7 +182,7 @@ private slots:
 
     void theBillGridShowsEveryColumnAsStored()
     {
-        QVERIFY(openWindow());
+        QVERIFY(open(window));
         search(u"01-2026-01"_s, u"0000000"_s);
         FlexGrid *grid = window->MSFlexGrid1;
         QCOMPARE(grid->Cols(), 33);
@@ -223,10 +205,10 @@ private slots:
 
     void clickingABillShowsItsLines()
     {
-        QVERIFY(openWindow());
+        QVERIFY(open(window));
         search(QString(), u"00000001"_s);
         QVERIFY(!window->MSFlexGrid2->isVisible());
-        clickRow(window->MSFlexGrid1, 1);
+        clickCell(window->MSFlexGrid1, 1, 2);
         QVERIFY(window->MSFlexGrid2->isVisible());
         QCOMPARE(window->Text1->text(), u"01-2026-01"_s);
         QCOMPARE(window->Text2->text(), u"00000001"_s);
@@ -240,8 +222,8 @@ private slots:
         // A new search hides the lines again; "清空" empties everything.
         search(QString(), u"00000001"_s);
         QVERIFY(!window->MSFlexGrid2->isVisible());
-        clickRow(window->MSFlexGrid1, 1);
-        QTest::mouseClick(window->Command2, Qt::LeftButton);
+        clickCell(window->MSFlexGrid1, 1, 2);
+        click(window->Command2);
         QVERIFY(window->Text1->text().isEmpty() && window->Text2->text().isEmpty());
         QCOMPARE(window->MSFlexGrid1->Rows(), 1);
         QCOMPARE(window->MSFlexGrid2->Rows(), 1);
@@ -253,34 +235,32 @@ private slots:
     void onlyAVoidedBillThatExistsOpensTheApplication()
     {
         addPaths();
-        QVERIFY(openWindow());
+        QVERIFY(open(window));
         // Blanks only: nothing happens.
         window->Text1->setText(u" "_s);
         window->Text2->setText(u"00000001"_s);
-        QTest::mouseClick(window->Command4, Qt::LeftButton);
+        click(window->Command4);
         window->Text1->setText(u"01-2026-01"_s);
         window->Text2->setText(u"99999999"_s);
-        QTest::mouseClick(window->Command4, Qt::LeftButton);
+        click(window->Command4);
         window->Text2->setText(u"00000003"_s);
-        QTest::mouseClick(window->Command4, Qt::LeftButton);
+        click(window->Command4);
         QCOMPARE(shownTexts(), (QStringList{u"未查到相关票据信息"_s, u"发票尚未作废，无法提交审批！"_s}));
         QCOMPARE(MessageBoxes::records()[1].title, u"提示！"_s);
         QVERIFY(!window->Frame1->isVisible());
 
         MessageBoxes::clearRecords();
         window->Text2->setText(u"00000001"_s);
-        MessageBoxes::queueAnswer(MessageBoxes::Answer::No);
-        QTest::mouseClick(window->Command4, Qt::LeftButton);
+        clickAnswering(window->Command4, MessageBoxes::Answer::No);
         QCOMPARE(shownTexts(), QStringList{u"请确定是否要对发票本为：01-2026-01 票据编号为： 00000001 进行处理吗？"_s});
         QVERIFY(!window->Frame1->isVisible());
-        MessageBoxes::queueAnswer(MessageBoxes::Answer::Yes);
-        QTest::mouseClick(window->Command4, Qt::LeftButton);
+        clickAnswering(window->Command4, MessageBoxes::Answer::Yes);
         QVERIFY(window->Frame1->isVisible());
         QCOMPARE(window->Label5->text(), u"01-2026-01"_s);
         QCOMPARE(window->Label6->text(), u"00000001"_s);
         QCOMPARE(window->Option1->text(), u"作废恢复"_s);
         window->Text3->setText(u"草稿"_s);
-        QTest::mouseClick(window->Command5, Qt::LeftButton);
+        click(window->Command5);
         QVERIFY(!window->Frame1->isVisible());
         QVERIFY(window->Text3->text().isEmpty());
         QCOMPARE(database->count(u"作废恢复审批单"_s), 0);
@@ -289,7 +269,7 @@ private slots:
     void aSubmissionRecordsTheApplicationItsFirstStepRouteAndLines()
     {
         addPaths();
-        QVERIFY(openWindow());
+        QVERIFY(open(window));
         apply(u"01-2026-01"_s, u"00000001"_s, u"误作废，申请恢复"_s);
         QCOMPARE(shownTexts().last(), u"已提交，请等待审批。"_s);
         QCOMPARE(MessageBoxes::records().last().title, u"提示！"_s);
@@ -317,7 +297,7 @@ private slots:
         addPaths();
         for (const char *serial : {"9", "8", "10"})
             database->insert(u"作废恢复审批单"_s, {{u"编号"_s, u"X%1"_s.arg(QLatin1String(serial))}, {u"流水"_s, QLatin1String(serial)}});
-        QVERIFY(openWindow());
+        QVERIFY(open(window));
         apply(u"01-2026-01"_s, u"00000001"_s);
         QCOMPARE(applicationValue(u"06物业管理中心11"_s, u"流水"_s), u"11"_s);
         // Another department's operator continues the same serial.
@@ -332,15 +312,14 @@ private slots:
     void theTypedNumbersNameTheBillRecorded()
     {
         addPaths();
-        QVERIFY(openWindow());
+        QVERIFY(open(window));
         search(u"01-2026-02"_s, u"00000001"_s);
-        clickRow(window->MSFlexGrid1, 1);
-        MessageBoxes::queueAnswer(MessageBoxes::Answer::Yes);
-        QTest::mouseClick(window->Command4, Qt::LeftButton);
+        clickCell(window->MSFlexGrid1, 1, 2);
+        clickAnswering(window->Command4, MessageBoxes::Answer::Yes);
         // The operator types the numbers of another bill without clicking its row.
         window->Text1->setText(u"01-2026-01"_s);
         window->Text2->setText(u"00000002"_s);
-        QTest::mouseClick(window->Command6, Qt::LeftButton);
+        click(window->Command6);
         const QString number = u"06物业管理中心1"_s;
         QCOMPARE(applicationValue(number, u"票据ID"_s), QString::number(billId(u"01-2026-01"_s, u"00000002"_s)));
         QCOMPARE(applicationValue(number, u"票据编号"_s), u"00000002"_s);
@@ -354,17 +333,16 @@ private slots:
     void aSubmissionForNoBillOrABillNotVoidedWritesNothing()
     {
         addPaths();
-        QVERIFY(openWindow());
+        QVERIFY(open(window));
         search(u"01-2026-01"_s, u"00000001"_s);
-        clickRow(window->MSFlexGrid1, 1);
-        MessageBoxes::queueAnswer(MessageBoxes::Answer::Yes);
-        QTest::mouseClick(window->Command4, Qt::LeftButton);
+        clickCell(window->MSFlexGrid1, 1, 2);
+        clickAnswering(window->Command4, MessageBoxes::Answer::Yes);
         window->Text2->setText(u"77777777"_s);
-        QTest::mouseClick(window->Command6, Qt::LeftButton);
+        click(window->Command6);
         window->Text2->setText(u"00000003"_s);
-        QTest::mouseClick(window->Command6, Qt::LeftButton);
+        click(window->Command6);
         QCOMPARE(shownTexts().mid(1), (QStringList{u"未查到相关票据信息"_s, u"发票尚未作废，无法提交审批！"_s}));
-        QCOMPARE(workflowTables(), (QStringList{u"--"_s, u"--"_s, u"--"_s, u"--"_s}));
+        QCOMPARE(workflowTables(*database), (QStringList{u"--"_s, u"--"_s, u"--"_s, u"--"_s}));
         QVERIFY(window->Frame1->isVisible());
     }
 
@@ -375,14 +353,14 @@ private slots:
     void aBillWithAnApplicationInApprovalIsNotAppliedForAgain()
     {
         addPaths();
-        QVERIFY(openWindow());
+        QVERIFY(open(window));
         apply(u"01-2026-01"_s, u"00000001"_s);
-        const QStringList before = workflowTables();
+        const QStringList before = workflowTables(*database);
         MessageBoxes::clearRecords();
         apply(u"01-2026-01"_s, u"00000001"_s, u"再次申请"_s);
         QCOMPARE(shownTexts().last(), u"该票据已有审批中的恢复申请（编号：06物业管理中心1），请等待其审批结束，不能重复提交！"_s);
         QCOMPARE(MessageBoxes::records().last().title, u"提示！"_s);
-        QCOMPARE(workflowTables(), before);
+        QCOMPARE(workflowTables(*database), before);
         QVERIFY(window->Frame1->isVisible());
 
         apply(u"01-2026-02"_s, u"00000001"_s);
@@ -399,7 +377,7 @@ private slots:
         addPath(*database, u"HF02"_s, u"第二条"_s, u"02"_s, u"2026-02-01"_s);
         addNode(*database, u"HF02"_s, u"06"_s, u"8"_s, 0);
         addNode(*database, u"HF02"_s, u"02"_s, u"2"_s, 10);
-        QVERIFY(openWindow());
+        QVERIFY(open(window));
         apply(u"01-2026-01"_s, u"00000001"_s);
         const QString number = u"06物业管理中心1"_s;
         QCOMPARE(rows(u"select 部门, 岗位, 环节序号 from 作废恢复审批"_s), QStringList{u"06|8|0"_s});
@@ -414,33 +392,32 @@ private slots:
         addNode(*database, u"HF09"_s, u"02"_s, u"2"_s, 1);
         addPath(*database, u"HF03"_s, u"机关"_s, u"01"_s, u"2024-01-05"_s);
         addNode(*database, u"HF03"_s, u"02"_s, u"2"_s, 1);
-        QVERIFY(openWindow());
+        QVERIFY(open(window));
         apply(u"01-2026-01"_s, u"00000001"_s);
         QCOMPARE(shownTexts().last(), u"尚未设置路径，请设置后再使用！"_s);
         QCOMPARE(MessageBoxes::records().last().title, u"提示！"_s);
-        QCOMPARE(workflowTables(), (QStringList{u"--"_s, u"--"_s, u"--"_s, u"--"_s}));
+        QCOMPARE(workflowTables(*database), (QStringList{u"--"_s, u"--"_s, u"--"_s, u"--"_s}));
     }
 
     void aFailureAnywhereInASubmissionLeavesNothing()
     {
         addPaths();
-        QVERIFY(openWindow());
+        QVERIFY(open(window));
         apply(u"01-2026-01"_s, u"00000002"_s); // one application already there
-        const QStringList before = workflowTables();
+        const QStringList before = workflowTables(*database);
         int statements = 0;
         {
             DbConnection().clearStatementLog();
             MessageBoxes::clearRecords();
             search(u"01-2026-01"_s, u"00000001"_s);
-            clickRow(window->MSFlexGrid1, 1);
-            MessageBoxes::queueAnswer(MessageBoxes::Answer::Yes);
-            QTest::mouseClick(window->Command4, Qt::LeftButton);
+            clickCell(window->MSFlexGrid1, 1, 2);
+            clickAnswering(window->Command4, MessageBoxes::Answer::Yes);
             DbConnection().clearStatementLog();
         }
         for (int n = 1; n <= 12; ++n) {
             MessageBoxes::clearRecords();
             DbConnection().failAtStatement(n);
-            QTest::mouseClick(window->Command6, Qt::LeftButton);
+            click(window->Command6);
             DbConnection().failAtStatement(0);
             if (shownTexts() == QStringList{u"已提交，请等待审批。"_s}) {
                 statements = n - 1;
@@ -448,7 +425,7 @@ private slots:
             }
             QCOMPARE(MessageBoxes::records().size(), 1);
             QVERIFY2(MessageBoxes::records()[0].text.startsWith(u"错误号："_s), qPrintable(shownTexts().join(u'/')));
-            QCOMPARE(workflowTables(), before);
+            QCOMPARE(workflowTables(*database), before);
             QVERIFY(!DbConnection().inTransaction());
             QVERIFY(window->Frame1->isVisible());
         }
@@ -463,7 +440,7 @@ private slots:
     void theStatusPanelListsTheDepartmentsApplicationsAndTheirSteps()
     {
         addPaths();
-        QVERIFY(openWindow());
+        QVERIFY(open(window));
         apply(u"01-2026-01"_s, u"00000001"_s);
         apply(u"01-2026-01"_s, u"00000002"_s);
         database->check().execute(u"update 作废恢复审批单 set 审核状态='审核不通过' where 流水='2'"_s);
@@ -472,7 +449,7 @@ private slots:
         database->check().execute(u"update 作废恢复审批 set 审批人='王建国', 审批意见='同意', 审批日期='2026-12-09 11:00:00', 是否同意=1 where 编号='06物业管理中心1'"_s);
         database->insert(u"作废恢复审批"_s, {{u"编号"_s, u"06物业管理中心1"_s}, {u"部门"_s, u"02"_s}, {u"岗位"_s, u"1"_s}, {u"环节序号"_s, 2}});
 
-        QTest::mouseClick(window->Command7, Qt::LeftButton);
+        click(window->Command7);
         QVERIFY(window->Frame2->isVisible());
         FlexGrid *applications = window->MSFlexGrid3;
         QCOMPARE(applications->Rows(), 3);
@@ -482,11 +459,11 @@ private slots:
         // "仅显示审批中" counts at the next listing.
         window->Check1->setValue(1);
         QCOMPARE(applications->Rows(), 3);
-        QTest::mouseClick(window->Command7, Qt::LeftButton);
+        click(window->Command7);
         QCOMPARE(applications->Rows(), 2);
 
         QVERIFY(!window->MSFlexGrid4->isVisible());
-        clickRow(applications, 1);
+        clickCell(applications, 1, 2);
         FlexGrid *steps = window->MSFlexGrid4;
         QVERIFY(steps->isVisible());
         QCOMPARE(steps->Rows(), 3);
@@ -494,7 +471,7 @@ private slots:
                                                  DisplayFormats::shortDateTime(QDateTime(QDate(2026, 12, 9), QTime(11, 0))), u"同意"_s}));
         QCOMPARE(gridRow(steps, 2).mid(0, 6), (QStringList{u"2"_s, u"财务处"_s, u"财务处处长"_s, u"周明远"_s, QString(), u"尚未审批"_s}));
 
-        QTest::mouseClick(window->Command8, Qt::LeftButton);
+        click(window->Command8);
         QVERIFY(!window->Frame2->isVisible());
         QCOMPARE(applications->Rows(), 1);
         QCOMPARE(steps->Rows(), 1);
@@ -505,18 +482,18 @@ private slots:
     {
         addPath(*database, u"HF01"_s, u"后勤"_s, u"02"_s, u"2026-01-05"_s);
         addNode(*database, u"HF01"_s, u"02"_s, u"10"_s, 1); // 审计员, vacant
-        QVERIFY(openWindow());
+        QVERIFY(open(window));
         apply(u"01-2026-01"_s, u"00000001"_s);
-        QTest::mouseClick(window->Command7, Qt::LeftButton);
-        clickRow(window->MSFlexGrid3, 1);
+        click(window->Command7);
+        clickCell(window->MSFlexGrid3, 1, 2);
         QCOMPARE(window->MSFlexGrid4->Rows(), 1);
         QCOMPARE(database->count(u"作废恢复审批"_s), 1);
     }
 
     void exitClosesTheWindow()
     {
-        QVERIFY(openWindow());
-        QTest::mouseClick(window->Command3, Qt::LeftButton);
+        QVERIFY(open(window));
+        click(window->Command3);
         QTRY_VERIFY(window.isNull());
     }
 };

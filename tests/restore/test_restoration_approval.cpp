@@ -2,6 +2,7 @@
 // selected application, and every decision it drives through the application's life
 // cycle, with the tables checked afterwards.
 #include "TestDatabase.h"
+#include "WindowDriver.h"
 #include "GridRows.h"
 #include "db/DatabaseSetup.h"
 #include "platform/db/Recordset.h"
@@ -112,9 +113,7 @@ class TestRestorationApproval : public QObject
         delete window.data();
         OperatorContext().姓名 = approver.name;
         OperatorContext().岗位代号 = approver.post;
-        window = new frm申请详细;
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QVERIFY(WindowDriver::open(window));
     }
 
     void decide(QPushButton *button, const QString &opinion)
@@ -248,11 +247,9 @@ private slots:
         OperatorContext().岗位代号 = Wang.post;
         QMdiArea area;
         window = new frm申请详细;
-        QMdiSubWindow *sub = area.addSubWindow(window);
-        QMdiSubWindow *other = area.addSubWindow(new QWidget);
-        area.show();
-        sub->show();
-        other->show();
+        QMdiSubWindow *sub = WindowDriver::openInClientArea(area, window);
+        QMdiSubWindow *other = WindowDriver::openInClientArea(area, new QWidget);
+        QVERIFY(sub && other);
         area.setActiveSubWindow(sub);
         QCOMPARE(lines().size(), 1);
         addApplication(u"06物业管理中心4"_s, u"审批中"_s, u"1:P"_s);
@@ -597,9 +594,7 @@ private slots:
 
         setDbConnection(db::Connection::openSqlite(database->path()));
         OperatorContext().姓名 = u"钱丽"_s;
-        window = new frm申请详细;
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QVERIFY(WindowDriver::open(window));
         decide(otherAgreed ? window->Command2 : window->Command3, otherAgreed ? u"同意"_s : u"不予恢复"_s);
         const QStringList decided = dump();
         MessageBoxes::clearRecords();

@@ -57,8 +57,7 @@ class TestRestorationWorkflow : public QObject
         OperatorContext().岗位代号 = post;
         OperatorContext().姓名 = name;
         auto *approval = new frm申请详细;
-        approval->show();
-        QVERIFY(QTest::qWaitForWindowExposed(approval));
+        QVERIFY(WindowDriver::show(approval));
         QCOMPARE(approval->List1->listCount(), 1);
         approval->List1->setListIndex(0);
         approval->Command4->click();

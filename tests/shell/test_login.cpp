@@ -1,5 +1,6 @@
 // Every sign-in path of the login window, driven through its controls.
 #include "ShellTestSupport.h"
+#include "WindowDriver.h"
 #include "platform/ui/ListBox.h"
 #include "platform/ui/PictureButton.h"
 
@@ -31,7 +32,7 @@ class TestLogin : public QObject
     {
         login->TxtUser->setText(user);
         login->txtPassword->setText(password);
-        QTest::mouseClick(login->cmdOK, Qt::LeftButton);
+        WindowDriver::click(login->cmdOK);
     }
 
     // Shows the post list of u2 (two current posts) and selects nothing in it.
@@ -134,10 +135,7 @@ private slots:
         QCOMPARE(lines, (QStringList{QStringLiteral("总务处 出纳(兼职)"), QStringLiteral("财务处 会计(主要)")}));
 
         const int partTime = login->List1->item(0)->text().contains(QStringLiteral("兼职")) ? 0 : 1;
-        QListWidgetItem *item = login->List1->item(partTime);
-        const QPoint at = login->List1->visualItemRect(item).center();
-        QTest::mouseClick(login->List1->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(login->List1->viewport(), Qt::LeftButton, {}, at);
+        WindowDriver::doubleClickEntry(login->List1, login->List1->model()->index(partTime, 0));
         QVERIFY(mainWindowShown());
         QCOMPARE(OperatorContext().岗位代号, QStringLiteral("P01"));
         QCOMPARE(OperatorContext().姓名, QStringLiteral("李四"));
@@ -371,7 +369,7 @@ private slots:
         login->TxtUser->paste();
         QGuiApplication::clipboard()->setText(QStringLiteral("pw1\t"));
         login->txtPassword->paste();
-        QTest::mouseClick(login->cmdOK, Qt::LeftButton);
+        WindowDriver::click(login->cmdOK);
         QVERIFY(MessageBoxes::records().isEmpty());
         QVERIFY(mainWindowShown());
         QCOMPARE(OperatorContext().工号, QStringLiteral("u1"));
@@ -380,7 +378,7 @@ private slots:
     void cancelAndEscapeEndTheProgram()
     {
         frmLogin *login = openLogin();
-        QTest::mouseClick(login->cmdCancel, Qt::LeftButton);
+        WindowDriver::click(login->cmdCancel);
         QVERIFY(programEndRequested());
         resetProgramEndRequest();
         login = openLogin();

@@ -4,6 +4,7 @@
 #include "ShownMessages.h"
 #include "GridRows.h"
 #include "TestDatabase.h"
+#include "WindowDriver.h"
 #include "platform/db/Recordset.h"
 #include "platform/ui/DropDownList.h"
 #include "platform/ui/FlexGrid.h"
@@ -26,6 +27,7 @@
 
 using namespace Qt::StringLiterals;
 using MessageBoxes::Icon;
+using namespace WindowDriver;
 
 namespace {
 
@@ -97,36 +99,18 @@ class TestStockIn : public QObject
 
     // ---- the window
 
-    template <typename T>
-    bool find(T *&control, const QString &name)
-    {
-        control = window->findChild<T *>(name);
-        return control != nullptr;
-    }
-
     bool openWindow()
     {
-        window = new frm票据入库;
-        window->show();
-        if (!QTest::qWaitForWindowExposed(window))
-            return false;
-        return find(tree, u"TreeView1"_s) && find(grid, u"MSFlexGrid1"_s) && find(numberBox, u"Text3"_s)
-            && find(bookField, u"Text1"_s) && find(countField, u"Text2"_s) && find(machines, u"Combo2"_s)
-            && find(newButton, u"Command1"_s) && find(confirmButton, u"Command2"_s) && find(exitButton, u"Command4"_s)
-            && find(statusBar, u"StatusBar2"_s);
+        return open(window) && find(tree, window, u"TreeView1"_s) && find(grid, window, u"MSFlexGrid1"_s)
+            && find(numberBox, window, u"Text3"_s) && find(bookField, window, u"Text1"_s)
+            && find(countField, window, u"Text2"_s) && find(machines, window, u"Combo2"_s)
+            && find(newButton, window, u"Command1"_s) && find(confirmButton, window, u"Command2"_s)
+            && find(exitButton, window, u"Command4"_s) && find(statusBar, window, u"StatusBar2"_s);
     }
 
-    void clickNew() { QTest::mouseClick(newButton, Qt::LeftButton); }
-    void clickConfirm() { QTest::mouseClick(confirmButton, Qt::LeftButton); }
-
-    void typeNumber(const QString &number)
-    {
-        numberBox->selectAll();
-        if (number.isEmpty())
-            numberBox->clear();
-        else
-            QTest::keyClicks(numberBox, number);
-    }
+    void clickNew() { click(newButton); }
+    void clickConfirm() { click(confirmButton); }
+    void typeNumber(const QString &number) { typeOver(numberBox, number); }
 
     // Opens an entry unless one is open, types the number as the operator does (over
     // what the entry selected) and presses "确定".
@@ -138,16 +122,7 @@ class TestStockIn : public QObject
         clickConfirm();
     }
 
-    void clickNode(int index)
-    {
-        QTreeWidgetItem *item = tree->topLevelItem(index - 1);
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(item).center());
-    }
-
-    void clickGridCell(int row, int col)
-    {
-        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(row, col)).center());
-    }
+    void clickNode(int index) { clickEntry(tree, tree->model()->index(index - 1, 0)); }
 
     QStringList gridRow(int row) const { return gridRowOf(*grid, row); }
 
@@ -839,7 +814,7 @@ private slots:
         enter(u"3300001"_s);
         QCOMPARE(grid->Rows(), 3);
 
-        clickGridCell(1, 2);
+        clickCell(grid, 1, 2);
         QCOMPARE(grid->Row(), 1);
         QCOMPARE(bookField->text(), u"21-2011"_s);
         QVERIFY(bookField->isReadOnly());
@@ -852,7 +827,7 @@ private slots:
         QCOMPARE(newButton->text(), u"新增"_s);
         QVERIFY(confirmButton->isEnabled());
 
-        clickGridCell(2, 5);
+        clickCell(grid, 2, 5);
         QCOMPARE(bookField->text(), u"22-2011"_s);
         QCOMPARE(countField->text(), u"25"_s);
         QCOMPARE(numberBox->text(), u"3300001"_s);
@@ -884,7 +859,7 @@ private slots:
         // The book as another part of the suite may have moved it on.
         if (column >= 0)
             grid->setTextMatrix(1, column, value);
-        clickGridCell(1, 1);
+        clickCell(grid, 1, 1);
         QCOMPARE(confirmButton->isEnabled(), enabled);
     }
 
@@ -911,13 +886,13 @@ private slots:
         enter(u"00012002"_s);
         QVERIFY(!window->wheelHooked());
 
-        clickGridCell(1, 3);
+        clickCell(grid, 1, 3);
         QVERIFY(window->wheelHooked());
         QCOMPARE(WheelGrid().data(), grid);
 
         numberBox->setFocus();
         QTRY_VERIFY(!window->wheelHooked());
-        clickGridCell(1, 3);
+        clickCell(grid, 1, 3);
         QVERIFY(window->wheelHooked());
     }
 
@@ -927,7 +902,7 @@ private slots:
     {
         addStockTypes();
         QVERIFY(openWindow());
-        QTest::mouseClick(exitButton, Qt::LeftButton);
+        click(exitButton);
         QVERIFY(!window || !window->isVisible());
         QCOMPARE(database->count(u"票据入库单"_s), 0);
     }

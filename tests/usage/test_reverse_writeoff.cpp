@@ -1,7 +1,9 @@
 // The reverse write-off window driven through its controls: the lookup's info block,
 // the reverse of a book out of its write-off record, what the database holds after each
 // reverse, the refusals that change nothing, and failures at every statement sent.
+#include "ReversalCases.h"
 #include "TestDatabase.h"
+#include "WindowDriver.h"
 #include "platform/ui/DisplayFormats.h"
 #include "platform/ui/MessageBoxes.h"
 #include "platform/ui/Twips.h"
@@ -19,6 +21,7 @@
 
 using namespace Qt::StringLiterals;
 using MessageBoxes::Answer;
+using namespace WindowDriver;
 
 namespace {
 
@@ -131,24 +134,17 @@ class TestReverseWriteOff : public QObject
 
     // ---- the window
 
-    void open()
-    {
-        window = new frm票据反核销;
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window));
-    }
     void lookUp(const QString &book)
     {
         window->Text2->setText(book);
-        QTest::mouseClick(window->Command1, Qt::LeftButton);
+        click(window->Command1);
     }
     // Looks the book up, types the record and confirms the reverse with the answer.
     void reverse(const QString &book, const QString &record, Answer answer = Answer::Yes)
     {
         lookUp(book);
         window->Text1->setText(record);
-        MessageBoxes::queueAnswer(answer);
-        QTest::mouseClick(window->Command3, Qt::LeftButton);
+        clickAnswering(window->Command3, answer);
     }
     QString expectedBlock(const QString &book, const QString &returned, const QString &department)
     {
@@ -181,7 +177,7 @@ private slots:
 
     void opensWithItsCaptionsPlacesAndFont()
     {
-        open();
+        QVERIFY(open(window));
         QCOMPARE(window->windowTitle(), u"票据使用查询"_s);
         QCOMPARE(window->size(), Twips::size(9735, 6660));
         QCOMPARE(window->minimumSize(), window->maximumSize());
@@ -218,18 +214,15 @@ private slots:
     {
         QMdiArea area;
         area.resize(1200, 800);
-        area.show();
         window = new frm票据反核销;
-        QMdiSubWindow *sub = area.addSubWindow(window);
-        sub->show();
-        QVERIFY(QTest::qWaitForWindowExposed(&area));
-        QVERIFY(sub->isVisible());
+        QMdiSubWindow *sub = openInClientArea(area, window);
+        QVERIFY(sub && sub->isVisible());
         QVERIFY(sub->windowFlags() & Qt::WindowCloseButtonHint);
         QVERIFY(!(sub->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
         QCOMPARE(sub->minimumSize(), sub->maximumSize());
         QCOMPARE(window->size(), Twips::size(9735, 6660));
         QVERIFY(!window->Command3->isEnabled());
-        QTest::mouseClick(window->Command2, Qt::LeftButton);
+        click(window->Command2);
         QTRY_VERIFY(window.isNull());
     }
 
@@ -268,7 +261,7 @@ private slots:
     void sendsTheLookUpsAndOneBatchInOneExecution()
     {
         addTwoBooks(300.5, 100.25, 400.75);
-        open();
+        QVERIFY(open(window));
         reverse(BookA, Record);
         QCOMPARE(DbConnection().statementLog().mid(1), (QStringList{writeOffRecordOfBookSql(BookA, Record),
                                                                     bookInWriteOffRecordSql(BookA, Record),
@@ -287,7 +280,7 @@ private slots:
         addTwoBooks(300.5, 100.25, 400.75);
         // An earlier issue of book A to department 06, returned before it was issued again.
         database->insert(u"票据领用清单"_s, {{u"领用记录编号"_s, u"LY1"_s}, {u"入库单编号"_s, BookA}, {u"核销日期"_s, u"2025-12-30"_s}});
-        open();
+        QVERIFY(open(window));
         lookUp(u"  "_s + BookA + u" "_s);
         db::Recordset rows = database->check().open(bookWriteOffInfoSql(BookA));
         QCOMPARE(rows.recordCount(), 2);
@@ -327,7 +320,7 @@ private slots:
         // Book B is issued and was never written off.
         database->insert(u"票据入库单"_s, {{u"入库单编号"_s, BookB}, {u"票据类型编号"_s, u"01"_s}, {u"状态"_s, u"领用"_s}});
         database->insert(u"票据领用清单"_s, {{u"领用记录编号"_s, u"LY2"_s}, {u"入库单编号"_s, BookB}});
-        open();
+        QVERIFY(open(window));
         DbConnection().failAtStatement(failAt);
         lookUp(book);
         QCOMPARE(MessageBoxes::records().size(), 1);
@@ -348,7 +341,7 @@ private slots:
         // An earlier issue of book A, returned: its return date is cleared as well.
         database->insert(u"票据领用清单"_s, {{u"领用记录编号"_s, u"LY1"_s}, {u"入库单编号"_s, BookA}, {u"归还日期"_s, u"2025-06-30"_s}});
         const QStringList untouched = untouchedBy(BookA);
-        open();
+        QVERIFY(open(window));
         reverse(BookA, Record);
         QCOMPARE(texts().first(), u"是否要将编号为：  01-2025-01  的票据本反核销？"_s);
         QCOMPARE(MessageBoxes::records().first().buttons, MessageBoxes::Buttons::YesNo);
@@ -361,23 +354,13 @@ private slots:
         addBook(BookA, 300.5, 2, 0, 1, 20.5);
         addRecord(1, 2, 1, 0, 1, 300.5, 20.5);
         const QStringList untouched = untouchedBy(BookA);
-        open();
+        QVERIFY(open(window));
         reverse(BookA, Record);
         verifyReopened(BookA, untouched);
         QCOMPARE(database->count(u"票据核销记录"_s), 0);
     }
 
-    // Amounts compare in cents (0.01 + 0.06 against 0.07) and NULL counts as 0: equal
-    // amounts decide by the count of the record's books.
-    void equalAmountsDecideByTheRecordsBookCount_data()
-    {
-        QTest::addColumn<QVariant>("bookAmount");
-        QTest::addColumn<QVariant>("recordAmount");
-        QTest::addColumn<bool>("otherBook");
-        QTest::newRow("other book without amount") << QVariant(300.5) << QVariant(300.5) << true;
-        QTest::newRow("only book, binary noise") << QVariant(0.07) << QVariant(0.01 + 0.06) << false;
-        QTest::newRow("only book, NULL record amount") << QVariant(0) << QVariant() << false;
-    }
+    void equalAmountsDecideByTheRecordsBookCount_data() { addEqualAmountRows(); }
     void equalAmountsDecideByTheRecordsBookCount()
     {
         QFETCH(QVariant, bookAmount);
@@ -390,7 +373,7 @@ private slots:
             addRecord(1, 2, 1, 0, 1, recordAmount, 20.5);
         }
         const QStringList untouched = untouchedBy(BookA);
-        open();
+        QVERIFY(open(window));
         reverse(BookA, Record);
         verifyReopened(BookA, untouched);
         QCOMPARE(rows(u"票据核销记录"_s), otherBook ? QStringList{u"1|HX1|07|2025-12-30|张晓梅|1|1|1|1|0|0|0|001|核"_s} : QStringList());
@@ -419,12 +402,11 @@ private slots:
         QFETCH(QStringList, after);
         addTwoBooks(300.5, 100.25, 300.49); // the record holds a cent less than book A alone
         const QStringList before = dump();
-        open();
+        QVERIFY(open(window));
         lookUp(BookA);
         window->Text2->setText(book);
         window->Text1->setText(record);
-        MessageBoxes::queueAnswer(answer);
-        QTest::mouseClick(window->Command3, Qt::LeftButton);
+        clickAnswering(window->Command3, answer);
         QCOMPARE(texts(), after);
         const MessageBoxes::Record last = MessageBoxes::records().last();
         QCOMPARE(last.title, after.size() == 1                        ? u"提示"_s
@@ -438,7 +420,7 @@ private slots:
     void enterIsTheDefaultButtonsWhileItIsEnabled()
     {
         addTwoBooks(300.5, 100.25, 400.75);
-        open();
+        QVERIFY(open(window));
         for (QWidget *box : {static_cast<QWidget *>(window->Text2), static_cast<QWidget *>(window->Text1)})
             QTest::keyClick(box, Qt::Key_Return);
         QVERIFY(MessageBoxes::records().isEmpty());
@@ -470,19 +452,12 @@ private slots:
 
     // A failure at any statement (look-ups, count, each of the batch's five) leaves the
     // database exactly as it was and is reported with the error box.
-    void failureAtAnyStatementChangesNothing_data()
-    {
-        QTest::addColumn<bool>("onlyBook");
-        QTest::addColumn<int>("failAt");
-        for (int n = 1; n <= 7; ++n)
-            QTest::addRow("take-out, statement %d", n) << false << n;
-        for (int n = 1; n <= 8; ++n)
-            QTest::addRow("delete, statement %d", n) << true << n;
-    }
+    void failureAtAnyStatementChangesNothing_data() { addReverseFailureRows(); }
     void failureAtAnyStatementChangesNothing()
     {
-        QFETCH(bool, onlyBook);
+        QFETCH(int, scenario);
         QFETCH(int, failAt);
+        const bool onlyBook = scenario == 1;
         if (onlyBook) {
             addBook(BookA, 300.5, 2, 0, 1, 20.5);
             addRecord(1, 2, 1, 0, 1, 300.5, 20.5);
@@ -490,12 +465,11 @@ private slots:
             addTwoBooks(300.5, 100.25, 400.75);
         }
         const QStringList before = dump();
-        open();
+        QVERIFY(open(window));
         lookUp(BookA);
         window->Text1->setText(Record);
         DbConnection().failAtStatement(failAt);
-        MessageBoxes::queueAnswer(Answer::Yes);
-        QTest::mouseClick(window->Command3, Qt::LeftButton);
+        clickAnswering(window->Command3, Answer::Yes);
         QCOMPARE(dump(), before);
         QCOMPARE(MessageBoxes::records().size(), 2);
         const MessageBoxes::Record error = MessageBoxes::records().last();
@@ -506,8 +480,7 @@ private slots:
 
         // The statements counted are all there are: one more and the reverse completes.
         DbConnection().failAtStatement(onlyBook ? 9 : 8);
-        MessageBoxes::queueAnswer(Answer::Yes);
-        QTest::mouseClick(window->Command3, Qt::LeftButton);
+        clickAnswering(window->Command3, Answer::Yes);
         QCOMPARE(texts().last(), u"反核销完成！"_s);
         DbConnection().failAtStatement(0);
     }

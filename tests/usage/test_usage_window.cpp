@@ -4,6 +4,7 @@
 #include "ShownMessages.h"
 #include "GridRows.h"
 #include "TestDatabase.h"
+#include "WindowDriver.h"
 #include "platform/Decimal.h"
 #include "platform/ui/DropDownList.h"
 #include "platform/ui/FlexGrid.h"
@@ -25,6 +26,7 @@
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
+using namespace WindowDriver;
 
 namespace {
 
@@ -132,41 +134,29 @@ class TestUsageWindow : public QObject
 
     // ---- the window
 
-    template <typename T>
-    T *control(const QString &name)
-    {
-        return window->findChild<T *>(name);
-    }
-
     bool openWindow()
     {
-        window = new frm票据核销;
-        window->resize(1100, 700);
-        window->show();
-        if (!QTest::qWaitForWindowExposed(window))
+        if (!open(window, QSize(1100, 700)))
             return false;
-        grid = control<FlexGrid>(u"MSFlexGrid1"_s);
-        tree = control<KeyedTree>(u"TreeView1"_s);
-        types = control<DropDownList>(u"Combo1"_s);
+        grid = control<FlexGrid>(window, u"MSFlexGrid1"_s);
+        tree = control<KeyedTree>(window, u"TreeView1"_s);
+        types = control<DropDownList>(window, u"Combo1"_s);
         totals.clear();
         for (int i = 1; i <= 7; ++i)
-            totals << control<QLineEdit>(u"Text%1"_s.arg(i));
+            totals << control<QLineEdit>(window, u"Text%1"_s.arg(i));
         return grid && tree && types && !totals.contains(nullptr);
     }
 
     void openTree()
     {
         if (!tree->isVisible())
-            QTest::mouseClick(control<QPushButton>(u"Command6"_s), Qt::LeftButton);
+            click(control<QPushButton>(window, u"Command6"_s));
     }
 
     void doubleClickNode(int index)
     {
         openTree();
-        QTreeWidgetItem *item = tree->topLevelItem(index - 1);
-        const QPoint at = tree->visualItemRect(item).center();
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, at);
+        doubleClickEntry(tree, tree->model()->index(index - 1, 0));
     }
 
     void chooseType(const QString &name)
@@ -180,12 +170,7 @@ class TestUsageWindow : public QObject
         QFAIL(qPrintable(u"no type "_s + name));
     }
 
-    void clickCell(int row, int col, Qt::KeyboardModifiers modifiers = {})
-    {
-        const QModelIndex index = grid->model()->index(row, col);
-        grid->scrollTo(index);
-        QTest::mouseClick(grid->viewport(), Qt::LeftButton, modifiers, grid->visualRect(index).center());
-    }
+    void clickCell(int row, int col, Qt::KeyboardModifiers modifiers = {}) { WindowDriver::clickCell(grid, row, col, modifiers); }
 
     frm票据明细 *detailsWindow() const
     {
@@ -315,7 +300,7 @@ private slots:
         QCOMPARE(grid->ColWidth(15), 0);
         QCOMPARE(grid->TextMatrix(0, 2), u"票据本（箱）编号"_s);
         QCOMPARE(grid->TextMatrix(0, 14), u"查看"_s);
-        QVERIFY(control<QLineEdit>(u"Text10"_s)->text().isEmpty());
+        QVERIFY(control<QLineEdit>(window, u"Text10"_s)->text().isEmpty());
         QVERIFY(window->SelectedDeptCode.isEmpty());
     }
 
@@ -338,7 +323,7 @@ private slots:
         QVERIFY(openWindow());
         doubleClickNode(1);
         QVERIFY(!tree->isVisible());
-        QCOMPARE(control<QLineEdit>(u"Text10"_s)->text(), u"02 财务处"_s);
+        QCOMPARE(control<QLineEdit>(window, u"Text10"_s)->text(), u"02 财务处"_s);
         QCOMPARE(window->SelectedDeptCode, u"02"_s);
         // Type order, then book number: the returned, written-off and other
         // department's books are not there, the re-issued book only once.
@@ -598,7 +583,7 @@ private slots:
         QCOMPARE(bills->TextMatrix(3, 7).isEmpty(), false); // the voided bill's date
         QCOMPARE(bills->TextMatrix(5, 2), QString());        // an unused bill
         QCOMPARE(details->Text2->text(), u"8"_s);
-        QTest::mouseClick(details->Command1, Qt::LeftButton);
+        click(details->Command1);
         QTRY_VERIFY(!detailsWindow());
         // The fifteenth column does nothing.
         grid->setRow(1);
@@ -631,7 +616,7 @@ private slots:
         window->resize(size + QSize(40, 90));
         QApplication::processEvents();
         QCOMPARE(tree->geometry().bottom(), grid->geometry().bottom());
-        QTest::mouseClick(control<QPushButton>(u"Command6"_s), Qt::LeftButton);
+        click(control<QPushButton>(window, u"Command6"_s));
         QVERIFY(!tree->isVisible());
     }
 
@@ -641,16 +626,16 @@ private slots:
         QVERIFY(openWindow());
         window->resize(1300, 800);
         QApplication::processEvents();
-        auto *frame = control<QFrame>(u"Frame1"_s);
-        auto *bar = control<QWidget>(u"Picture2"_s);
-        auto *status = control<QWidget>(u"StatusBar2"_s);
+        auto *frame = control<QFrame>(window, u"Frame1"_s);
+        auto *bar = control<QWidget>(window, u"Picture2"_s);
+        auto *status = control<QWidget>(window, u"StatusBar2"_s);
         QCOMPARE(status->geometry().bottom(), window->height() - 1);
         QCOMPARE(bar->geometry().bottom() + 1, status->y());
         QVERIFY(qAbs(frame->geometry().bottom() + 1 + 3 - bar->y()) <= 1);  // 45 twips
         QVERIFY(qAbs(grid->geometry().bottom() + 1 + 2 - frame->y()) <= 1); // 30 twips
         QVERIFY(qAbs(grid->geometry().right() + 1 + 3 - window->width()) <= 1);
         QCOMPARE(frame->width(), grid->width());
-        auto *exit = control<QPushButton>(u"Command4"_s);
+        auto *exit = control<QPushButton>(window, u"Command4"_s);
         QVERIFY(qAbs(exit->mapTo(window, QPoint(exit->width(), 0)).x() + 14 - window->width()) <= 1);
         // Too small for the rules: nothing breaks, and it lays out again when enlarged.
         window->resize(120, 90);
@@ -694,7 +679,7 @@ private slots:
     {
         addOffice();
         QVERIFY(openWindow());
-        QTest::mouseClick(control<QPushButton>(u"Command4"_s), Qt::LeftButton);
+        click(control<QPushButton>(window, u"Command4"_s));
         QTRY_VERIFY(window.isNull());
     }
 };
