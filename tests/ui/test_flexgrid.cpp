@@ -1,4 +1,5 @@
 #include "platform/db/ResultTable.h"
+#include "WindowDriver.h"
 #include "platform/ui/FlexGrid.h"
 #include "platform/ui/FlexGridFormat.h"
 #include "platform/ui/TextMeasure.h"
@@ -152,8 +153,7 @@ void TestFlexGrid::fixedColumnsStayWhenScrollingHorizontally()
         for (int col = 0; col < 16; ++col)
             grid.setTextMatrix(row, col, QStringLiteral("%1/%2").arg(row).arg(col));
     grid.resize(500, 300);
-    grid.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    QVERIFY(WindowDriver::show(&grid));
 
     grid.setLeftCol(10);
     QCOMPARE(grid.LeftCol(), 10);
@@ -191,8 +191,7 @@ void TestFlexGrid::mergedCellsShowAsOneCell()
     grid.setMergeCol(1, true);
     grid.setRow(5); // keep the focus cell away from the cells looked at
     grid.resize(500, 400);
-    grid.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    QVERIFY(WindowDriver::show(&grid));
     const QImage image = grid.viewport()->grab().toImage();
     const QRect merged2 = grid.visualRect(grid.model()->index(2, 1));
     const QRect merged3 = grid.visualRect(grid.model()->index(3, 1));
@@ -309,8 +308,7 @@ void TestFlexGrid::mergedRowsShowAcross()
     grid.setRow(1);
     grid.setCol(2);
     grid.resize(500, 300);
-    grid.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    QVERIFY(WindowDriver::show(&grid));
     const QImage image = grid.viewport()->grab().toImage();
     const QRect left = grid.visualRect(grid.model()->index(0, 0));
     const QRect middle = grid.visualRect(grid.model()->index(0, 1));
@@ -374,8 +372,7 @@ void TestFlexGrid::hiddenColumnAndColours()
     grid.setCol(1);
     QVERIFY(!grid.CellBackColor().isValid());
     grid.setColWidth(1, 0);
-    grid.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    QVERIFY(WindowDriver::show(&grid));
     QVERIFY(grid.isColumnHidden(1));
     // The coloured cell now sits right after the fixed column.
     const QImage image = grid.viewport()->grab().toImage();
@@ -392,8 +389,7 @@ void TestFlexGrid::mouseSelectsAndReportsInOrder()
     grid.setCols(5);
     grid.setRows(10);
     grid.resize(400, 300);
-    grid.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    QVERIFY(WindowDriver::show(&grid));
     QStringList events;
     connect(&grid, &FlexGrid::mouseReleased, this,
             [&](int, int shift, int, int) { events << QStringLiteral("up%1").arg(shift); });
@@ -431,8 +427,7 @@ void TestFlexGrid::topRowIsLimitedToTheScrollRange()
     grid.setCols(2);
     grid.setRows(200);
     grid.resize(300, 200);
-    grid.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    QVERIFY(WindowDriver::show(&grid));
     QCOMPARE(grid.TopRow(), 1);
     grid.setTopRow(50);
     QCOMPARE(grid.TopRow(), 50);
@@ -452,8 +447,7 @@ void TestFlexGrid::hundredThousandRowsFillAndScrollToTheEnd()
     FlexGrid grid;
     grid.setFormatString(UsageFormat);
     grid.resize(800, 600);
-    grid.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    QVERIFY(WindowDriver::show(&grid));
     grid.setVisible(false);
     grid.setRows(1);
     for (int row = 1; row <= 100000; ++row) {

@@ -1,4 +1,5 @@
 #include "platform/ui/KeyedTree.h"
+#include "WindowDriver.h"
 #include "platform/db/DbError.h"
 
 #include <QApplication>
@@ -130,8 +131,7 @@ void TestKeyedTree::operatorTicksReportNodeCheck()
     KeyedTree tree;
     fillChargeItems(tree);
     tree.expandAll();
-    tree.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&tree));
+    QVERIFY(WindowDriver::show(&tree));
     QSignalSpy checks(&tree, &KeyedTree::nodeChecked);
 
     // Ticks set in code are not reported.
@@ -165,8 +165,7 @@ void TestKeyedTree::selectionColourAndClicks()
     QCOMPARE(tree.foreColor(2), QColor(0, 0, 255));
     QVERIFY(tree.foreColor(1) != QColor(0, 0, 255));
 
-    tree.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&tree));
+    QVERIFY(WindowDriver::show(&tree));
     QSignalSpy clicks(&tree, &KeyedTree::nodeClicked);
     QSignalSpy doubleClicks(&tree, &KeyedTree::nodeDoubleClicked);
     const QPoint first = tree.visualItemRect(tree.topLevelItem(0)).center();
@@ -191,8 +190,7 @@ void TestKeyedTree::cutOffTextShowsAsTooltip()
     tree.addNode(QStringLiteral("$02"), QStringLiteral("02"), 1);
     tree.expandAll();
     tree.resize(180, 160);
-    tree.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&tree));
+    QVERIFY(WindowDriver::show(&tree));
     QTreeWidgetItem *office = tree.topLevelItem(0);
     QTreeWidgetItem *canteenNode = office->child(0);
 

@@ -1,6 +1,7 @@
 // The small controls as an operator uses them: dates typed over the selected text, an
 // entry chosen again from an open drop-down list.
 #include "platform/Clock.h"
+#include "WindowDriver.h"
 #include "platform/ui/DatePicker.h"
 #include "platform/ui/DropDownList.h"
 
@@ -86,8 +87,7 @@ private slots:
         combo.addLine(QStringLiteral("作废恢复"));
         combo.addLine(QStringLiteral("其他"));
         combo.setListIndex(0);
-        combo.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&combo));
+        QVERIFY(WindowDriver::show(&combo));
         QSignalSpy chosen(&combo, &DropDownList::entryChosen);
 
         combo.showPopup();

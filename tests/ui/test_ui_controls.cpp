@@ -1,4 +1,5 @@
 #include "platform/ui/CheckBox.h"
+#include "WindowDriver.h"
 #include "platform/Clock.h"
 #include "platform/ui/DatePicker.h"
 #include "platform/ui/DropDownList.h"
@@ -112,8 +113,7 @@ void TestUiControls::aClickedLineIsReportedOnceItIsSelected()
     for (int i = 0; i < 3; ++i)
         list.addLine(QStringLiteral("申请 %1").arg(i), 300 + i);
     list.resize(240, 120);
-    list.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QVERIFY(WindowDriver::show(&list));
     list.setListIndex(0);
     QList<qint64> reported;
     connect(&list, &ListBox::lineChosen, &list, [&] { reported << list.itemData(list.listIndex()); });

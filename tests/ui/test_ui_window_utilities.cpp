@@ -1,4 +1,5 @@
 #include "platform/ui/FlexGrid.h"
+#include "WindowDriver.h"
 #include "platform/ui/MessageBoxes.h"
 #include "platform/ui/TextMeasure.h"
 #include "shell/Module1.h"
@@ -60,8 +61,7 @@ void TestWindowUtilities::centreFormFramedByMdiSubWindow()
 {
     QMdiArea area;
     area.resize(900, 700);
-    area.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&area));
+    QVERIFY(WindowDriver::show(&area));
     setMainClientArea(&area);
     auto *form = new QWidget;
     QMdiSubWindow *frame = area.addSubWindow(form);

@@ -1,4 +1,5 @@
 #include "platform/ui/FlexGrid.h"
+#include "WindowDriver.h"
 #include "platform/ui/MessageBoxes.h"
 #include "shell/Varnel1.h"
 
@@ -188,8 +189,7 @@ void TestWheel::losingFocusWithoutClickLeavesGridAsItWas()
     window.grid->setCols(3);
     window.grid->setRows(100);
     window.resize(300, 300);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(WindowDriver::show(&window));
     window.activateWindow();
 
     // Focus comes and goes by keyboard: nothing is hooked or unhooked.
