@@ -97,11 +97,7 @@ private slots:
 
     void init()
     {
-        resetAppState();
-        MessageBoxes::startScripting();
-        setClockForTests(QDateTime(Today_, QTime(16, 0)));
-        database = std::make_unique<TestDatabase>();
-        database->install();
+        database = startWindowTest(QDateTime(Today_, QTime(16, 0)));
         OperatorContext().职能部门编号 = u"06"_s;
         OperatorContext().职能部门名称 = u"物业管理中心"_s;
         OperatorContext().岗位名称 = u"物业收费员"_s;
@@ -110,10 +106,7 @@ private slots:
 
     void cleanup()
     {
-        delete window.data();
-        MessageBoxes::stopScripting();
-        setClockForTests(QDateTime());
-        database.reset();
+        finishWindowTest(window, database);
     }
 
     // ---------------------------------------------------------------- opening

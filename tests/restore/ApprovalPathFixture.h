@@ -102,20 +102,13 @@ protected:
 
     void setUpDatabase()
     {
-        resetAppState();
-        MessageBoxes::startScripting();
-        setClockForTests(QDateTime(FixtureToday, QTime(9, 0)));
-        database = std::make_unique<TestDatabase>();
-        database->install();
+        database = WindowDriver::startWindowTest(QDateTime(FixtureToday, QTime(9, 0)));
         addOrganisation(*database);
     }
 
     void tearDownWindow()
     {
-        delete window.data();
-        MessageBoxes::stopScripting();
-        setClockForTests(QDateTime());
-        database.reset();
+        WindowDriver::finishWindowTest(window, database);
     }
 
     bool openWindow() { return WindowDriver::open(window); }

@@ -94,12 +94,18 @@ class TestRestorationApplication : public QObject
         click(window->Command1);
     }
 
-    // Searches the bill, clicks it, answers Yes to "提交审批" and confirms.
-    void apply(const QString &book, const QString &bill, const QString &reason = u"误作废"_s)
+    // Searches the bill, clicks it and answers Yes to "提交审批": the reason box opens.
+    void startApplying(const QString &book, const QString &bill)
     {
         search(book, bill);
         clickCell(window->MSFlexGrid1, 1, 2);
         clickAnswering(window->Command4, MessageBoxes::Answer::Yes);
+    }
+
+    // Starts applying for the bill and confirms with the reason.
+    void apply(const QString &book, const QString &bill, const QString &reason = u"误作废"_s)
+    {
+        startApplying(book, bill);
         QVERIFY(window->Frame1->isVisible());
         window->Text3->setText(reason);
         click(window->Command6);
@@ -119,11 +125,7 @@ class TestRestorationApplication : public QObject
 private slots:
     void init()
     {
-        resetAppState();
-        MessageBoxes::startScripting();
-        setClockForTests(SubmittedAt);
-        database = std::make_unique<TestDatabase>();
-        database->install();
+        database = startWindowTest(SubmittedAt);
         addOrganisation(*database);
         OperatorContext().职能部门编号 = u"06"_s;
         OperatorContext().职能部门名称 = u"物业管理中心"_s;
@@ -133,10 +135,7 @@ private slots:
 
     void cleanup()
     {
-        delete window.data();
-        MessageBoxes::stopScripting();
-        setClockForTests(QDateTime());
-        database.reset();
+        finishWindowTest(window, database);
     }
 
     // ---------------------------------------------------------------- statements
@@ -313,9 +312,7 @@ private slots:
     {
         addPaths();
         QVERIFY(open(window));
-        search(u"01-2026-02"_s, u"00000001"_s);
-        clickCell(window->MSFlexGrid1, 1, 2);
-        clickAnswering(window->Command4, MessageBoxes::Answer::Yes);
+        startApplying(u"01-2026-02"_s, u"00000001"_s);
         // The operator types the numbers of another bill without clicking its row.
         window->Text1->setText(u"01-2026-01"_s);
         window->Text2->setText(u"00000002"_s);
@@ -334,9 +331,7 @@ private slots:
     {
         addPaths();
         QVERIFY(open(window));
-        search(u"01-2026-01"_s, u"00000001"_s);
-        clickCell(window->MSFlexGrid1, 1, 2);
-        clickAnswering(window->Command4, MessageBoxes::Answer::Yes);
+        startApplying(u"01-2026-01"_s, u"00000001"_s);
         window->Text2->setText(u"77777777"_s);
         click(window->Command6);
         window->Text2->setText(u"00000003"_s);
@@ -409,9 +404,7 @@ private slots:
         {
             DbConnection().clearStatementLog();
             MessageBoxes::clearRecords();
-            search(u"01-2026-01"_s, u"00000001"_s);
-            clickCell(window->MSFlexGrid1, 1, 2);
-            clickAnswering(window->Command4, MessageBoxes::Answer::Yes);
+            startApplying(u"01-2026-01"_s, u"00000001"_s);
             DbConnection().clearStatementLog();
         }
         for (int n = 1; n <= 12; ++n) {

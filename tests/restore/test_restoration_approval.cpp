@@ -151,11 +151,7 @@ class TestRestorationApproval : public QObject
 private slots:
     void init()
     {
-        resetAppState();
-        MessageBoxes::startScripting();
-        setClockForTests(QDateTime::fromString(DecidedAt, u"yyyy-MM-dd HH:mm:ss"_s));
-        database = std::make_unique<TestDatabase>();
-        database->install();
+        database = WindowDriver::startWindowTest(QDateTime::fromString(DecidedAt, u"yyyy-MM-dd HH:mm:ss"_s));
         addDepartment(*database, u"02"_s, u"财务处"_s);
         addDepartment(*database, u"05"_s, u"后勤集团"_s, u"02"_s);
         addDepartment(*database, u"06"_s, u"物业管理中心"_s, u"02"_s);
@@ -174,10 +170,7 @@ private slots:
 
     void cleanup()
     {
-        delete window.data();
-        MessageBoxes::stopScripting();
-        setClockForTests(QDateTime());
-        database.reset();
+        WindowDriver::finishWindowTest(window, database);
     }
 
     // ---------------------------------------------------------------- statement texts

@@ -7,11 +7,9 @@
 #include "restore/frm申请详细.h"
 #include "usage/frm票据核销.h"
 
-class TestRestorationWorkflow : public QObject
+class TestRestorationWorkflow : public ApprovalPathWindowFixture
 {
     Q_OBJECT
-
-    std::unique_ptr<TestDatabase> database;
 
     void addIssuedBook()
     {
@@ -71,12 +69,7 @@ class TestRestorationWorkflow : public QObject
 private slots:
     void init()
     {
-        resetAppState();
-        MessageBoxes::startScripting();
-        setClockForTests(QDateTime(FixtureToday, QTime(9, 0)));
-        database = std::make_unique<TestDatabase>();
-        database->install();
-        addOrganisation(*database);
+        setUpDatabase();
         addIssuedBook();
         addPath(*database, u"HF01"_s, u"后勤服务单位作废恢复"_s, u"02"_s, u"2026-01-05"_s);
         addNode(*database, u"HF01"_s, u"05"_s, u"8"_s, 1);
@@ -84,12 +77,7 @@ private slots:
         addNode(*database, u"HF01"_s, u"02"_s, u"1"_s, 3);
     }
 
-    void cleanup()
-    {
-        MessageBoxes::stopScripting();
-        setClockForTests(QDateTime());
-        database.reset();
-    }
+    void cleanup() { tearDownWindow(); }
 
     void aVoidedBillComesBackAsUnusedAfterThreeApprovals()
     {

@@ -137,12 +137,8 @@ class TestStockIn : public QObject
 private slots:
     void init()
     {
-        resetAppState();
-        MessageBoxes::startScripting();
-        setClockForTests(MidMarch2011);
+        database = startWindowTest(MidMarch2011);
         WheelGrid() = nullptr;
-        database = std::make_unique<TestDatabase>();
-        database->install();
         OperatorContext().职能部门名称 = u"财务处"_s;
         OperatorContext().岗位名称 = u"出纳"_s;
         addDepartment(*database, u"01"_s, u"财务处"_s);
@@ -150,10 +146,7 @@ private slots:
 
     void cleanup()
     {
-        delete window.data();
-        MessageBoxes::stopScripting();
-        setClockForTests(QDateTime());
-        database.reset();
+        finishWindowTest(window, database);
     }
 
     // ---------------------------------------------------------------- the window as it opens

@@ -156,10 +156,7 @@ class TestReverseWriteOff : public QObject
 private slots:
     void init()
     {
-        resetAppState();
-        MessageBoxes::startScripting();
-        database = std::make_unique<TestDatabase>();
-        database->install();
+        database = startWindowTest();
         addBillType(*database, u"01"_s, u"收款收据"_s, 50, 1, false);
         addDepartment(*database, u"06"_s, u"物业部"_s);
         addDepartment(*database, u"07"_s, u"工程部"_s);
@@ -168,9 +165,7 @@ private slots:
     }
     void cleanup()
     {
-        delete window.data();
-        MessageBoxes::stopScripting();
-        database.reset();
+        finishWindowTest(window, database);
     }
 
     // ---------------------------------------------------------------- the window as it opens

@@ -219,10 +219,7 @@ class TestUsageWindow : public QObject
 private slots:
     void init()
     {
-        resetAppState();
-        MessageBoxes::startScripting();
-        database = std::make_unique<TestDatabase>();
-        database->install();
+        database = startWindowTest();
         OperatorContext().职能部门编号 = u"02"_s;
         OperatorContext().职能部门名称 = u"财务处"_s;
     }
@@ -232,9 +229,7 @@ private slots:
         for (QWidget *w : QApplication::topLevelWidgets())
             if (w->objectName() == u"frm票据明细"_s)
                 delete w;
-        delete window.data();
-        MessageBoxes::stopScripting();
-        database.reset();
+        finishWindowTest(window, database);
     }
 
     // ---------------------------------------------------------------- statements
