@@ -111,16 +111,10 @@ class TestRestorationApplication : public QObject
         click(window->Command6);
     }
 
-
-    QStringList gridRow(FlexGrid *grid, int row) const { return gridRowOf(*grid, row); }
-
     QString applicationValue(const QString &number, const QString &column)
     {
         return database->scalar(u"select %1 from 作废恢复审批单 where 编号 = '%2'"_s.arg(column, number)).toString();
     }
-
-    QStringList rows(const QString &sql) { return database->rows(sql); }
-
 
 private slots:
     void init()
@@ -187,7 +181,7 @@ private slots:
         QCOMPARE(grid->Cols(), 33);
         QCOMPARE(grid->TextMatrix(0, 3).trimmed(), u"开票部门"_s);
         QCOMPARE(grid->TextMatrix(0, 28).trimmed(), u"作废原因"_s);
-        const QStringList first = gridRow(grid, 1);
+        const QStringList first = gridRowOf(*grid, 1);
         QCOMPARE(first.mid(0, 9), (QStringList{u"1"_s, u"01-2026-01"_s, u"00000001"_s, u"物业管理中心"_s, u"1050.5"_s,
                                                DisplayFormats::shortDate(QDate(2026, 11, 2)), QString(), u"东区18栋203室"_s, u"现金"_s}));
         QCOMPARE(first[26], DisplayFormats::shortDate(QDate(2026, 11, 20)));
@@ -195,7 +189,7 @@ private slots:
         QCOMPARE(first[29], QString::number(billId(u"01-2026-01"_s, u"00000001"_s)));
         QCOMPARE(first[30], u"06"_s);
         // NULL amount shows 0, other NULLs nothing; a void time shows with the date.
-        const QStringList second = gridRow(grid, 2);
+        const QStringList second = gridRowOf(*grid, 2);
         QCOMPARE(second[4], u"0"_s);
         QCOMPARE(second[8], QString());
         QCOMPARE(second[26], DisplayFormats::shortDateTime(QDateTime(QDate(2026, 11, 21), QTime(16, 5))));
@@ -213,7 +207,7 @@ private slots:
         QCOMPARE(window->Text2->text(), u"00000001"_s);
         FlexGrid *lines = window->MSFlexGrid2;
         QCOMPARE(lines->Rows(), 3);
-        QCOMPARE(gridRow(lines, 1).mid(0, 19),
+        QCOMPARE(gridRowOf(*lines, 1).mid(0, 19),
                  (QStringList{u"1"_s, u"01-2026-01"_s, u"00000001"_s, QString(), QString(), u"物业费"_s, QString(), QString(), QString(),
                               u"1000"_s, u"物业费摘要"_s, u"600101"_s, u"1"_s, u"否"_s, u"0"_s, u"0.06"_s, u"0"_s, u"0"_s, u"0"_s}));
         QCOMPARE(lines->TextMatrix(2, 13), u"空白老数据"_s);
@@ -277,15 +271,15 @@ private slots:
 
         const QString number = u"06物业管理中心1"_s;
         const qlonglong bill = billId(u"01-2026-01"_s, u"00000001"_s);
-        QCOMPARE(rows(u"select 编号, 流水, 部门, 部门编号, 提交日期, 审核状态, 审核日期, 审核是否通过, 调整事由, 审批人, 类型名称, 票据金额, 收款方式, 票据ID, 票据编号, 票据入库单编号, 票据作废日期 from 作废恢复审批单"_s),
+        QCOMPARE(database->rows(u"select 编号, 流水, 部门, 部门编号, 提交日期, 审核状态, 审核日期, 审核是否通过, 调整事由, 审批人, 类型名称, 票据金额, 收款方式, 票据ID, 票据编号, 票据入库单编号, 票据作废日期 from 作废恢复审批单"_s),
                  QStringList{u"%1|1|物业管理中心|06|2026-12-09 10:30:15|审批中|NULL|NULL|误作废，申请恢复|NULL|作废恢复|1050.5|现金|%2|00000001|01-2026-01|2026-11-20"_s
                                  .arg(number).arg(bill)});
-        QCOMPARE(rows(u"select 编号, 部门, 岗位, 环节序号, 审批人, 审批意见, 审批日期, 是否同意 from 作废恢复审批"_s),
+        QCOMPARE(database->rows(u"select 编号, 部门, 岗位, 环节序号, 审批人, 审批意见, 审批日期, 是否同意 from 作废恢复审批"_s),
                  QStringList{number + u"|05|8|1|NULL|NULL|NULL|NULL"_s});
         // The terminated path adds nothing.
-        QCOMPARE(rows(u"select 编号, 部门, 岗位, 环节序号 from 作废恢复审批流程 order by 环节序号"_s),
+        QCOMPARE(database->rows(u"select 编号, 部门, 岗位, 环节序号 from 作废恢复审批流程 order by 环节序号"_s),
                  (QStringList{number + u"|05|8|1"_s, number + u"|02|1|2"_s}));
-        QCOMPARE(rows(u"select 票据入库单编号, 票据编号, 金额, 税金, 收费项目, 科目, 收费项目代号, 税率, 摘要, 编号 from 票据作废恢复明细 order by ID"_s),
+        QCOMPARE(database->rows(u"select 票据入库单编号, 票据编号, 金额, 税金, 收费项目, 科目, 收费项目代号, 税率, 摘要, 编号 from 票据作废恢复明细 order by ID"_s),
                  (QStringList{u"01-2026-01|00000001|1000|NULL|物业费|600101|1|0.06|物业费摘要|"_s + number,
                               u"01-2026-01|00000001|50.5|NULL|停车费|600101|1|NULL|停车费摘要|"_s + number}));
         QVERIFY(!DbConnection().inTransaction());
@@ -375,8 +369,8 @@ private slots:
         QVERIFY(open(window));
         apply(u"01-2026-01"_s, u"00000001"_s);
         const QString number = u"06物业管理中心1"_s;
-        QCOMPARE(rows(u"select 部门, 岗位, 环节序号 from 作废恢复审批"_s), QStringList{u"06|8|0"_s});
-        QCOMPARE(rows(u"select 部门, 岗位, 环节序号 from 作废恢复审批流程 order by 环节序号"_s),
+        QCOMPARE(database->rows(u"select 部门, 岗位, 环节序号 from 作废恢复审批"_s), QStringList{u"06|8|0"_s});
+        QCOMPARE(database->rows(u"select 部门, 岗位, 环节序号 from 作废恢复审批流程 order by 环节序号"_s),
                  (QStringList{u"06|8|0"_s, u"05|8|1"_s, u"02|1|2"_s, u"02|2|10"_s}));
         QCOMPARE(applicationValue(number, u"审核状态"_s), u"审批中"_s);
     }
@@ -446,7 +440,7 @@ private slots:
         QVERIFY(window->Frame2->isVisible());
         FlexGrid *applications = window->MSFlexGrid3;
         QCOMPARE(applications->Rows(), 3);
-        QCOMPARE(gridRow(applications, 1).mid(0, 8), (QStringList{u"1"_s, u"06物业管理中心1"_s, u"01-2026-01"_s, u"00000001"_s, u"1050.5"_s,
+        QCOMPARE(gridRowOf(*applications, 1).mid(0, 8), (QStringList{u"1"_s, u"06物业管理中心1"_s, u"01-2026-01"_s, u"00000001"_s, u"1050.5"_s,
                                                         DisplayFormats::shortDate(QDate(2026, 11, 20)),
                                                         DisplayFormats::shortDateTime(SubmittedAt), u"审批中"_s}));
         // "仅显示审批中" counts at the next listing.
@@ -460,9 +454,9 @@ private slots:
         FlexGrid *steps = window->MSFlexGrid4;
         QVERIFY(steps->isVisible());
         QCOMPARE(steps->Rows(), 3);
-        QCOMPARE(gridRow(steps, 1).mid(0, 6), (QStringList{u"1"_s, u"后勤集团"_s, u"后勤集团财务科长"_s, u"王建国"_s,
+        QCOMPARE(gridRowOf(*steps, 1).mid(0, 6), (QStringList{u"1"_s, u"后勤集团"_s, u"后勤集团财务科长"_s, u"王建国"_s,
                                                  DisplayFormats::shortDateTime(QDateTime(QDate(2026, 12, 9), QTime(11, 0))), u"同意"_s}));
-        QCOMPARE(gridRow(steps, 2).mid(0, 6), (QStringList{u"2"_s, u"财务处"_s, u"财务处处长"_s, u"周明远"_s, QString(), u"尚未审批"_s}));
+        QCOMPARE(gridRowOf(*steps, 2).mid(0, 6), (QStringList{u"2"_s, u"财务处"_s, u"财务处处长"_s, u"周明远"_s, QString(), u"尚未审批"_s}));
 
         click(window->Command8);
         QVERIFY(!window->Frame2->isVisible());

@@ -87,25 +87,23 @@ class TestRestorationApproval : public QObject
         return id;
     }
 
-    QStringList rows(const QString &sql) { return database->rows(sql); }
-
     // Every table a decision may write.
     QStringList dump()
     {
         QStringList all;
         for (const QString &table : {u"作废恢复审批单"_s, u"作废恢复审批"_s, u"作废恢复审批流程"_s, u"票据作废恢复明细"_s, u"票据"_s,
                                      u"票据开票数据"_s, u"WYZJ"_s})
-            all << table << rows(u"select * from %1 order by ID"_s.arg(table));
+            all << table << database->rows(u"select * from %1 order by ID"_s.arg(table));
         return all;
     }
 
     QStringList steps(const QString &number)
     {
-        return rows(u"select 部门, 岗位, 环节序号, 审批人, 审批意见, 审批日期, 是否同意 from 作废恢复审批 where 编号 = '%1' order by ID"_s.arg(number));
+        return database->rows(u"select 部门, 岗位, 环节序号, 审批人, 审批意见, 审批日期, 是否同意 from 作废恢复审批 where 编号 = '%1' order by ID"_s.arg(number));
     }
     QString state(qlonglong id)
     {
-        return rows(u"select 审核状态, 审核是否通过, 审核日期 from 作废恢复审批单 where ID = %1"_s.arg(id)).value(0);
+        return database->rows(u"select 审核状态, 审核是否通过, 审核日期 from 作废恢复审批单 where ID = %1"_s.arg(id)).value(0);
     }
 
     void openAs(const Approver &approver)
@@ -416,7 +414,7 @@ private slots:
         QFETCH(QStringList, steps);
         QFETCH(bool, restored);
         const qlonglong id = addApplication(number, status, before);
-        const QStringList billBefore = rows(u"select * from 票据"_s);
+        const QStringList billBefore = database->rows(u"select * from 票据"_s);
         openAs(QList<Approver>{Wang, Sun, Zhou}[approver]);
         QCOMPARE(window->selected().number, number);
         const QString stepNumber = window->selected().stepNumber;
@@ -446,14 +444,14 @@ private slots:
         // The bill is restored only by the last approval; its copied lines stay.
         QCOMPARE(database->count(u"票据作废恢复明细"_s), 1);
         if (!restored) {
-            QCOMPARE(rows(u"select * from 票据"_s), billBefore);
+            QCOMPARE(database->rows(u"select * from 票据"_s), billBefore);
             QCOMPARE(database->count(u"票据开票数据"_s), 2);
             return;
         }
-        QCOMPARE(rows(u"select 票据编号, 入库单编号, 金额, 开票部门编号, 开票日期, 付款人, 预开, 收款日期, 开票人, 收款人, 收款方式, 作废日期, 作废原因, 作废人, 管理处 from 票据"_s),
+        QCOMPARE(database->rows(u"select 票据编号, 入库单编号, 金额, 开票部门编号, 开票日期, 付款人, 预开, 收款日期, 开票人, 收款人, 收款方式, 作废日期, 作废原因, 作废人, 管理处 from 票据"_s),
                  QStringList{u"00260032|01-2026-01|1300|NULL|NULL|NULL|False|NULL|NULL|NULL|现金|NULL|NULL|NULL|东区"_s});
         QCOMPARE(database->count(u"票据开票数据"_s), 0);
-        QCOMPARE(rows(u"select 发票号码, 票据入库单编号, ZJ_SKRQ from WYZJ order by ID"_s),
+        QCOMPARE(database->rows(u"select 发票号码, 票据入库单编号, ZJ_SKRQ from WYZJ order by ID"_s),
                  (QStringList{u"NULL|NULL|NULL"_s, u"00260031|01-2026-01|2026-11-17"_s}));
     }
 
@@ -468,7 +466,7 @@ private slots:
             MessageBoxes::clearRecords();
         }
         QCOMPARE(state(id), u"审核通过|True|"_s + DecidedAt);
-        QCOMPARE(rows(u"select 岗位, 审批人, 是否同意 from 作废恢复审批 order by ID"_s),
+        QCOMPARE(database->rows(u"select 岗位, 审批人, 是否同意 from 作废恢复审批 order by ID"_s),
                  (QStringList{u"8|王建国|True"_s, u"6|孙海涛|True"_s, u"1|周明远|True"_s}));
         QCOMPARE(database->scalar(u"select count(*) from 票据 where 开票日期 is null and 作废日期 is null and 预开 = 0"_s).toInt(), 1);
         openAs(Zhou); // still listed for the last post, now without "处理"

@@ -63,15 +63,14 @@ class TestRestorationDecision : public QObject
         return r;
     }
 
-    QStringList rows(const QString &sql) { return database->rows(sql); }
     QStringList dump()
     {
         QStringList all;
         for (const QString &table : {u"作废恢复审批单"_s, u"作废恢复审批"_s, u"票据"_s, u"票据开票数据"_s, u"WYZJ"_s})
-            all << rows(u"select * from %1 order by ID"_s.arg(table));
+            all << database->rows(u"select * from %1 order by ID"_s.arg(table));
         return all;
     }
-    QStringList steps() { return rows(u"select 岗位, 审批人, 审批意见, 是否同意 from 作废恢复审批 order by ID"_s); }
+    QStringList steps() { return database->rows(u"select 岗位, 审批人, 审批意见, 是否同意 from 作废恢复审批 order by ID"_s); }
 
 private slots:
     void init()
@@ -106,10 +105,10 @@ private slots:
 
         database->check().execute(u"insert into 作废恢复审批 (编号, 部门, 岗位, 环节序号) values ('%1', '02', '1', 3)"_s.arg(Number));
         QCOMPARE(agree(*connection, request(3, u"情况属实"_s)).outcome, AgreementOutcome::Agreed);
-        QCOMPARE(rows(u"select 审核状态, 审核是否通过 from 作废恢复审批单"_s), QStringList{u"审核通过|True"_s});
-        QCOMPARE(rows(u"select 开票日期, 付款人, 作废日期 from 票据"_s), QStringList{u"NULL|NULL|NULL"_s});
+        QCOMPARE(database->rows(u"select 审核状态, 审核是否通过 from 作废恢复审批单"_s), QStringList{u"审核通过|True"_s});
+        QCOMPARE(database->rows(u"select 开票日期, 付款人, 作废日期 from 票据"_s), QStringList{u"NULL|NULL|NULL"_s});
         QCOMPARE(database->count(u"票据开票数据"_s), 0);
-        QCOMPARE(rows(u"select 发票号码 from WYZJ"_s), QStringList{u"NULL"_s});
+        QCOMPARE(database->rows(u"select 发票号码 from WYZJ"_s), QStringList{u"NULL"_s});
     }
 
     void agreementChecksWriteNothing_data()
@@ -172,7 +171,7 @@ private slots:
         QCOMPARE(dump(), before);
 
         QCOMPARE(refuse(*connection, request(2, u"不予恢复"_s)).outcome, RefusalOutcome::Refused);
-        QCOMPARE(rows(u"select 审核状态, 审核是否通过 from 作废恢复审批单"_s), QStringList{u"审核不通过|False"_s});
+        QCOMPARE(database->rows(u"select 审核状态, 审核是否通过 from 作废恢复审批单"_s), QStringList{u"审核不通过|False"_s});
         QCOMPARE(steps().value(1), u"6|周明远|不予恢复|False"_s);
     }
 

@@ -42,8 +42,6 @@ class TestRestorationSubmission : public QObject
                                                      {u"岗位编号"_s, node.section(u'/', 1, 1)}, {u"顺序"_s, node.section(u'/', 2).toInt()}});
     }
 
-    QStringList rows(const QString &sql) { return database->rows(sql); }
-
 private slots:
     void init()
     {
@@ -88,11 +86,11 @@ private slots:
         const Result result = submit(*connection, request(u"00000001"_s));
         QCOMPARE(result.outcome, Submission::Submitted);
         QCOMPARE(result.number, u"06物业管理中心11"_s);
-        QCOMPARE(rows(u"select 流水, 部门, 部门编号, 提交日期, 审核状态, 调整事由, 类型名称, 票据金额, 收款方式, 票据编号, 票据作废日期 from 作废恢复审批单 where 编号 = '06物业管理中心11'"_s),
+        QCOMPARE(database->rows(u"select 流水, 部门, 部门编号, 提交日期, 审核状态, 调整事由, 类型名称, 票据金额, 收款方式, 票据编号, 票据作废日期 from 作废恢复审批单 where 编号 = '06物业管理中心11'"_s),
                  QStringList{u"11|物业管理中心|06|2026-12-09 10:30:15|审批中|误作废|作废恢复|1050.5|现金|00000001|2026-11-20"_s});
-        QCOMPARE(rows(u"select 部门, 岗位, 环节序号, 审批人 from 作废恢复审批"_s), QStringList{u"05|8|1|NULL"_s});
-        QCOMPARE(rows(u"select 部门, 岗位, 环节序号 from 作废恢复审批流程 order by 环节序号"_s), (QStringList{u"05|8|1"_s, u"02|1|2"_s}));
-        QCOMPARE(rows(u"select 编号, 票据编号, 金额, 收费项目 from 票据作废恢复明细"_s), QStringList{u"06物业管理中心11|00000001|1050.5|物业费"_s});
+        QCOMPARE(database->rows(u"select 部门, 岗位, 环节序号, 审批人 from 作废恢复审批"_s), QStringList{u"05|8|1|NULL"_s});
+        QCOMPARE(database->rows(u"select 部门, 岗位, 环节序号 from 作废恢复审批流程 order by 环节序号"_s), (QStringList{u"05|8|1"_s, u"02|1|2"_s}));
+        QCOMPARE(database->rows(u"select 编号, 票据编号, 金额, 收费项目 from 票据作废恢复明细"_s), QStringList{u"06物业管理中心11|00000001|1050.5|物业费"_s});
         QVERIFY(!connection->inTransaction());
     }
 
