@@ -1,5 +1,5 @@
-#include "platform/db/ResultTable.h"
 #include "WindowDriver.h"
+#include "platform/db/ResultTable.h"
 #include "platform/ui/FlexGrid.h"
 #include "platform/ui/FlexGridFormat.h"
 #include "platform/ui/TextMeasure.h"

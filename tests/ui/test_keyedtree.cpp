@@ -1,5 +1,5 @@
-#include "platform/ui/KeyedTree.h"
 #include "WindowDriver.h"
+#include "platform/ui/KeyedTree.h"
 #include "platform/db/DbError.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 // The small controls as an operator uses them: dates typed over the selected text, an
 // entry chosen again from an open drop-down list.
-#include "platform/Clock.h"
 #include "WindowDriver.h"
+#include "platform/Clock.h"
 #include "platform/ui/DatePicker.h"
 #include "platform/ui/DropDownList.h"
 

@@ -1,5 +1,5 @@
-#include "platform/ui/CheckBox.h"
 #include "WindowDriver.h"
+#include "platform/ui/CheckBox.h"
 #include "platform/Clock.h"
 #include "platform/ui/DatePicker.h"
 #include "platform/ui/DropDownList.h"

@@ -1,5 +1,5 @@
-#include "platform/ui/FlexGrid.h"
 #include "WindowDriver.h"
+#include "platform/ui/FlexGrid.h"
 #include "platform/ui/MessageBoxes.h"
 #include "platform/ui/TextMeasure.h"
 #include "shell/Module1.h"
