@@ -110,9 +110,10 @@ std::optional<QString> storedPathCode(db::Connection &connection, qlonglong path
     return path.text(QStringLiteral("流程代号"));
 }
 
-PathChange terminatePath(db::Connection &connection, qlonglong pathId, const QDate &endOn)
+PathChange terminatePath(db::Connection &connection, const Termination &termination)
 {
-    return changeStoredPath(connection, pathId, [&](const QString &code) { return terminatePathSql(code, endOn); });
+    return changeStoredPath(connection, termination.pathId,
+                            [&](const QString &code) { return terminatePathSql(code, termination.endOn); });
 }
 
 PathChange deletePath(db::Connection &connection, qlonglong pathId)
@@ -136,16 +137,16 @@ qlonglong appendNode(db::Connection &connection, const NewNode &node)
 // The gap is closed at the node's stored position: after moves not yet stored the
 // node's place in a list differs from it, and closing the gap there would give two
 // nodes one position.
-NodeRemoval removeNode(db::Connection &connection, const QString &pathCode, qlonglong nodeId)
+NodeRemoval removeNode(db::Connection &connection, const NodeOfPath &node)
 {
     db::Transaction transaction(connection);
-    const db::Recordset stored = connection.open(nodePositionSql(nodeId));
-    connection.execute(deleteNodeSql(nodeId));
+    const db::Recordset stored = connection.open(nodePositionSql(node.nodeId));
+    connection.execute(deleteNodeSql(node.nodeId));
     if (stored.eof()) {
         transaction.commit();
         return NodeRemoval::AlreadyGone;
     }
-    connection.execute(closeGapSql(pathCode, stored.text(QStringLiteral("顺序")).toInt()));
+    connection.execute(closeGapSql(node.pathCode, stored.text(QStringLiteral("顺序")).toInt()));
     transaction.commit();
     return NodeRemoval::Removed;
 }

@@ -63,9 +63,15 @@ enum class PathChange { Done, PathGone };
 // The code stored for the path with this ID; none when the path is gone.
 std::optional<QString> storedPathCode(db::Connection &connection, qlonglong pathId);
 
-// The path is found by its ID, then ended on `endOn` (by its stored code), in one
-// transaction; PathGone, with nothing written, when another operator deleted it.
-PathChange terminatePath(db::Connection &connection, qlonglong pathId, const QDate &endOn);
+struct Termination
+{
+    qlonglong pathId = 0; // the path's ID
+    QDate endOn;          // 终止日期
+};
+
+// The path is found by its ID, then ended (by its stored code), in one transaction;
+// PathGone, with nothing written, when another operator deleted it.
+PathChange terminatePath(db::Connection &connection, const Termination &termination);
 // The same for deleting the path with all its nodes.
 PathChange deletePath(db::Connection &connection, qlonglong pathId);
 
@@ -83,12 +89,19 @@ struct NewNode
 // Stores the node; returns the ID the database gave it.
 qlonglong appendNode(db::Connection &connection, const NewNode &node);
 
+// A node of a path.
+struct NodeOfPath
+{
+    QString pathCode; // 流程代号
+    qlonglong nodeId = 0;
+};
+
 enum class NodeRemoval { Removed, AlreadyGone };
 
 // Removes the node and moves the nodes after its stored position up one place, in one
 // transaction, so the positions of the path stay 1 … n. A node another operator
 // removed already changes nothing.
-NodeRemoval removeNode(db::Connection &connection, const QString &pathCode, qlonglong nodeId);
+NodeRemoval removeNode(db::Connection &connection, const NodeOfPath &node);
 
 enum class OrderOutcome { Stored, NothingToStore };
 

@@ -125,7 +125,7 @@ void frm恢复流程设置::Command2_Click()
     const int selected = List2->listIndex();
     if (selected < 0 || selected >= m_nodes.size())
         throw db::DbError(NoLineSelected, QStringLiteral("请先在流转节点中选择要删除的节点。"));
-    ApprovalPaths::removeNode(DbConnection(), Text1->text(), List2->itemData(selected));
+    ApprovalPaths::removeNode(DbConnection(), {Text1->text(), List2->itemData(selected)});
     loadNodesOfPath();
 }
 

@@ -492,7 +492,7 @@ void frm恢复流程设置::Command8_Click()
                              + QStringLiteral("” 的审批路径，终止日期为") + DisplayFormats::shortDate(endOn)
                              + QStringLiteral("？")))
         return;
-    if (!pathStillThere(ApprovalPaths::terminatePath(DbConnection(), currentPathId(), endOn)))
+    if (!pathStillThere(ApprovalPaths::terminatePath(DbConnection(), {currentPathId(), endOn})))
         return;
     MSFlexGrid1->setTextMatrix(MSFlexGrid1->Row(), EndedOn, DisplayFormats::shortDate(endOn));
 

@@ -172,7 +172,7 @@ private slots:
 
     void terminatingEndsThePathOnTheDayAndKeepsItsNodes()
     {
-        QCOMPARE(terminatePath(*connection, hf01, QDate(2026, 12, 31)), PathChange::Done);
+        QCOMPARE(terminatePath(*connection, {hf01, QDate(2026, 12, 31)}), PathChange::Done);
         QCOMPARE(path(u"HF01"_s), QStringList{u"HF01|后勤服务单位作废恢复|作废恢复|02|2026-01-05|2026-12-31"_s});
         QCOMPARE(nodes(u"HF01"_s).size(), 3);
         QCOMPARE(database->count(u"作废恢复流程"_s, u"终止日期 is null"_s), 1);
@@ -204,7 +204,7 @@ private slots:
         addNode(*database, u"O'Brien"_s, u"05"_s, u"8"_s, 1);
         QCOMPARE(storedPathCode(*connection, second), u"O'Brien x"_s);
         const auto change = [&](qlonglong id) {
-            return terminate ? terminatePath(*connection, id, QDate(2026, 12, 31)) : deletePath(*connection, id);
+            return terminate ? terminatePath(*connection, {id, QDate(2026, 12, 31)}) : deletePath(*connection, id);
         };
         QCOMPARE(change(second), PathChange::Done);
         QCOMPARE(path(u"O''Brien"_s), QStringList{u"O'Brien|第一条|作废恢复|02|2026-01-05|NULL"_s});
@@ -235,7 +235,7 @@ private slots:
         QFETCH(bool, terminate);
         QFETCH(int, failingStatement);
         const auto change = [&] {
-            return terminate ? terminatePath(*connection, hf01, QDate(2026, 12, 31)) : deletePath(*connection, hf01);
+            return terminate ? terminatePath(*connection, {hf01, QDate(2026, 12, 31)}) : deletePath(*connection, hf01);
         };
         const QStringList before = pathTables(*database);
         connection->failAtStatement(failingStatement);
@@ -268,7 +268,7 @@ private slots:
     {
         QFETCH(int, line);
         QFETCH(QStringList, left);
-        QCOMPARE(removeNode(*connection, u"HF01"_s, nodeIds(u"HF01"_s)[line]), NodeRemoval::Removed);
+        QCOMPARE(removeNode(*connection, {u"HF01"_s, nodeIds(u"HF01"_s)[line]}), NodeRemoval::Removed);
         QCOMPARE(nodes(u"HF01"_s), left);
         QCOMPARE(nodes(u"HF02"_s), QStringList{u"02|1|2"_s}); // another path's positions stay
         QVERIFY(!connection->inTransaction());
@@ -279,7 +279,7 @@ private slots:
         const qlonglong id = nodeIds(u"HF01"_s)[0];
         database->check().execute(u"delete from 作废恢复流程设置 where ID = %1"_s.arg(id));
         const QStringList before = pathTables(*database);
-        QCOMPARE(removeNode(*connection, u"HF01"_s, id), NodeRemoval::AlreadyGone);
+        QCOMPARE(removeNode(*connection, {u"HF01"_s, id}), NodeRemoval::AlreadyGone);
         QCOMPARE(pathTables(*database), before);
     }
 
@@ -290,12 +290,12 @@ private slots:
         const QStringList before = pathTables(*database);
         for (int n = 1; n <= 3; ++n) {
             connection->failAtStatement(n);
-            QVERIFY_THROWS_EXCEPTION(db::DbError, removeNode(*connection, u"HF01"_s, id));
+            QVERIFY_THROWS_EXCEPTION(db::DbError, removeNode(*connection, {u"HF01"_s, id}));
             connection->failAtStatement(0);
             QCOMPARE(pathTables(*database), before);
             QVERIFY(!connection->inTransaction());
         }
-        QCOMPARE(removeNode(*connection, u"HF01"_s, id), NodeRemoval::Removed);
+        QCOMPARE(removeNode(*connection, {u"HF01"_s, id}), NodeRemoval::Removed);
     }
 
     void theOrderIsStoredWholeOrNotAtAll()
