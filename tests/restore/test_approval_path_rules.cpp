@@ -42,6 +42,35 @@ class TestApprovalPathRules : public QObject
         return ids;
     }
 
+    enum Write { NewPathWrite, SavedPathWrite, TerminateWrite, DeleteWrite, RemoveNodeWrite, OrderWrite };
+    static constexpr const char *WriteNames[] = {"new path", "saved path", "终止", "删除", "removing a node", "the order"};
+
+    // One write on HF01 or its nodes.
+    void run(Write write)
+    {
+        const QList<qlonglong> ids = nodeIds(u"HF01"_s);
+        switch (write) {
+        case NewPathWrite:
+            QCOMPARE(savePath(*connection, newPath(u"HF05"_s)).outcome, SaveOutcome::Saved);
+            return;
+        case SavedPathWrite:
+            QCOMPARE(savePath(*connection, edit(hf01, u"HF01"_s)).outcome, SaveOutcome::Saved);
+            return;
+        case TerminateWrite:
+            QCOMPARE(terminatePath(*connection, {hf01, QDate(2026, 12, 31)}), PathChange::Done);
+            return;
+        case DeleteWrite:
+            QCOMPARE(deletePath(*connection, hf01), PathChange::Done);
+            return;
+        case RemoveNodeWrite:
+            QCOMPARE(removeNode(*connection, {u"HF01"_s, ids[0]}), NodeRemoval::Removed);
+            return;
+        case OrderWrite:
+            QCOMPARE(storeNodeOrder(*connection, {ids[2], ids[0], ids[1]}), OrderOutcome::Stored);
+            return;
+        }
+    }
+
 private slots:
     void init()
     {
@@ -143,43 +172,16 @@ private slots:
         QVERIFY(!connection->inTransaction());
     }
 
-    // New path: the code looked up, the row saved. Saved path: read, saved.
-    void aFailedSaveWritesNothing_data()
-    {
-        QTest::addColumn<bool>("newOne");
-        QTest::addColumn<int>("failingStatement");
-        for (int n = 1; n <= 2; ++n) {
-            QTest::addRow("new path, statement %d", n) << true << n;
-            QTest::addRow("saved path, statement %d", n) << false << n;
-        }
-    }
-
-    void aFailedSaveWritesNothing()
-    {
-        QFETCH(bool, newOne);
-        QFETCH(int, failingStatement);
-        const PathRequest request = newOne ? newPath(u"HF05"_s) : edit(hf01, u"HF01"_s);
-        const QStringList before = pathTables(*database);
-        connection->failAtStatement(failingStatement);
-        QVERIFY_THROWS_EXCEPTION(db::DbError, savePath(*connection, request));
-        connection->failAtStatement(0);
-        QCOMPARE(pathTables(*database), before);
-        QVERIFY(!connection->inTransaction());
-        QCOMPARE(savePath(*connection, request).outcome, SaveOutcome::Saved);
-    }
-
     // ---------------------------------------------------------------- terminating and deleting
 
-    void terminatingEndsThePathOnTheDayAndKeepsItsNodes()
+    // Ending keeps the path's nodes; deleting (an ended path too) takes them, and only them.
+    void endingAndDeletingAPath()
     {
         QCOMPARE(terminatePath(*connection, {hf01, QDate(2026, 12, 31)}), PathChange::Done);
         QCOMPARE(path(u"HF01"_s), QStringList{u"HF01|后勤服务单位作废恢复|作废恢复|02|2026-01-05|2026-12-31"_s});
         QCOMPARE(nodes(u"HF01"_s).size(), 3);
         QCOMPARE(database->count(u"作废恢复流程"_s, u"终止日期 is null"_s), 1);
-    }
 
-    void deletingRemovesThePathWithItsNodesOnly()
-    {
         QCOMPARE(deletePath(*connection, hf01), PathChange::Done);
         QCOMPARE(path(u"HF01"_s), QStringList());
         QCOMPARE(nodes(u"HF01"_s), QStringList());
@@ -219,33 +221,6 @@ private slots:
         QVERIFY(!connection->inTransaction());
     }
 
-    // Reading the path, then the update (terminating) or the batch's two deletes.
-    void aFailedTerminationOrDeletionChangesNothing_data()
-    {
-        QTest::addColumn<bool>("terminate");
-        QTest::addColumn<int>("failingStatement");
-        for (int n = 1; n <= 2; ++n)
-            QTest::addRow("终止, statement %d", n) << true << n;
-        for (int n = 1; n <= 3; ++n)
-            QTest::addRow("删除, statement %d", n) << false << n;
-    }
-
-    void aFailedTerminationOrDeletionChangesNothing()
-    {
-        QFETCH(bool, terminate);
-        QFETCH(int, failingStatement);
-        const auto change = [&] {
-            return terminate ? terminatePath(*connection, {hf01, QDate(2026, 12, 31)}) : deletePath(*connection, hf01);
-        };
-        const QStringList before = pathTables(*database);
-        connection->failAtStatement(failingStatement);
-        QVERIFY_THROWS_EXCEPTION(db::DbError, change());
-        connection->failAtStatement(0);
-        QCOMPARE(pathTables(*database), before);
-        QVERIFY(!connection->inTransaction());
-        QCOMPARE(change(), PathChange::Done);
-    }
-
     // ---------------------------------------------------------------- nodes
 
     void anAppendedNodeIsStoredAtItsPosition()
@@ -283,38 +258,45 @@ private slots:
         QCOMPARE(pathTables(*database), before);
     }
 
-    // Reading the position, the delete, closing the gap.
-    void aFailedRemovalLeavesThePositionsAsTheyWere()
+    void theOrderOfTheListIsStored()
     {
-        const qlonglong id = nodeIds(u"HF01"_s)[0];
-        const QStringList before = pathTables(*database);
-        for (int n = 1; n <= 3; ++n) {
-            connection->failAtStatement(n);
-            QVERIFY_THROWS_EXCEPTION(db::DbError, removeNode(*connection, {u"HF01"_s, id}));
-            connection->failAtStatement(0);
-            QCOMPARE(pathTables(*database), before);
-            QVERIFY(!connection->inTransaction());
-        }
-        QCOMPARE(removeNode(*connection, {u"HF01"_s, id}), NodeRemoval::Removed);
-    }
-
-    void theOrderIsStoredWholeOrNotAtAll()
-    {
-        QList<qlonglong> ids = nodeIds(u"HF01"_s);
-        ids = {ids[2], ids[0], ids[1]};
-        const QStringList before = pathTables(*database);
-        for (int n = 1; n <= 3; ++n) {
-            connection->failAtStatement(n);
-            QVERIFY_THROWS_EXCEPTION(db::DbError, storeNodeOrder(*connection, ids));
-            connection->failAtStatement(0);
-            QCOMPARE(pathTables(*database), before);
-        }
-        QCOMPARE(storeNodeOrder(*connection, ids), OrderOutcome::Stored);
+        const QList<qlonglong> ids = nodeIds(u"HF01"_s);
+        QCOMPARE(storeNodeOrder(*connection, {ids[2], ids[0], ids[1]}), OrderOutcome::Stored);
         QCOMPARE(nodes(u"HF01"_s), (QStringList{u"02|2|1"_s, u"05|8|2"_s, u"02|1|3"_s}));
-
         connection->clearStatementLog();
         QCOMPARE(storeNodeOrder(*connection, {}), OrderOutcome::NothingToStore);
         QCOMPARE(connection->statementLog(), QStringList());
+    }
+
+    // ---------------------------------------------------------------- failures
+
+    // Each statement of each write fails once. New path: the code looked up, the row
+    // saved; saved path: read, saved; ending: the path read, the update; deleting: the
+    // path read, the batch's two deletes; removing a node: its position read, the
+    // delete, closing the gap; the order: the batch's three updates.
+    void aFailureAtAnyStatementLeavesNothing_data()
+    {
+        QTest::addColumn<int>("write");
+        QTest::addColumn<int>("failingStatement");
+        const int statements[] = {2, 2, 2, 3, 3, 3};
+        for (int w = NewPathWrite; w <= OrderWrite; ++w)
+            for (int n = 1; n <= statements[w]; ++n)
+                QTest::addRow("%s, statement %d", WriteNames[w], n) << w << n;
+    }
+
+    void aFailureAtAnyStatementLeavesNothing()
+    {
+        QFETCH(int, write);
+        QFETCH(int, failingStatement);
+        const QStringList before = pathTables(*database);
+        connection->failAtStatement(failingStatement);
+        QVERIFY_THROWS_EXCEPTION(db::DbError, run(Write(write)));
+        connection->failAtStatement(0);
+        QCOMPARE(pathTables(*database), before);
+        QVERIFY(!connection->inTransaction());
+        // The same write then goes through.
+        run(Write(write));
+        QVERIFY(pathTables(*database) != before);
     }
 };
 
