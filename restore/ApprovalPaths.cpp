@@ -122,8 +122,11 @@ PathChange deletePath(db::Connection &connection, qlonglong pathId)
     return changeStoredPath(connection, pathId, deletePathSql);
 }
 
-qlonglong appendNode(db::Connection &connection, const NewNode &node)
+std::optional<qlonglong> appendNode(db::Connection &connection, const NewNode &node)
 {
+    db::Transaction transaction(connection);
+    if (connection.open(pathByCodeSql(node.pathCode)).eof())
+        return std::nullopt;
     db::EditableRecordset row = connection.openEditable(newNodeSql());
     row.addNew();
     row.setValue(QStringLiteral("流程代号"), node.pathCode);
@@ -131,6 +134,7 @@ qlonglong appendNode(db::Connection &connection, const NewNode &node)
     row.setValue(QStringLiteral("岗位编号"), node.postCode);
     row.setValue(QStringLiteral("顺序"), node.position);
     row.update();
+    transaction.commit();
     return row.text(QStringLiteral("ID")).toLongLong();
 }
 

@@ -86,8 +86,10 @@ struct NewNode
     int position = 0;       // 顺序: the node is the last, after position - 1 others
 };
 
-// Stores the node; returns the ID the database gave it.
-qlonglong appendNode(db::Connection &connection, const NewNode &node);
+// Stores the node; returns the ID the database gave it. None, with nothing written,
+// when no path has the code any more (another operator deleted it): a node without its
+// path would join the next path entered with that code.
+std::optional<qlonglong> appendNode(db::Connection &connection, const NewNode &node);
 
 // A node of a path.
 struct NodeOfPath

@@ -112,9 +112,11 @@ void frm恢复流程设置::Command1_Click()
     const PostEntry &post = m_posts[selected];
     NodeEntry node{post.deptCode, post.deptName, post.postCode, post.postName, post.employeeName,
                    qint16(List2->listCount() + 1)};
-    const qlonglong id
+    const std::optional<qlonglong> id
         = ApprovalPaths::appendNode(DbConnection(), {Text1->text(), node.deptCode, node.postCode, node.position});
-    List2->addLine(List1->lineText(selected), id);
+    if (!pathStillThere(id.has_value()))
+        return;
+    List2->addLine(List1->lineText(selected), *id);
     m_nodes.append(node);
 }
 

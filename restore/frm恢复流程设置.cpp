@@ -301,12 +301,13 @@ qlonglong frm恢复流程设置::currentPathId() const
     return MSFlexGrid1->TextMatrix(MSFlexGrid1->Row(), PathId).toLongLong();
 }
 
-// False, with the operator told, when the path of the grid row is gone.
-bool frm恢复流程设置::pathStillThere(PathChange change)
+// False, with the operator told, when the path was not found (gone since the list
+// was loaded).
+bool frm恢复流程设置::pathStillThere(bool found)
 {
-    if (change == PathChange::PathGone)
+    if (!found)
         MessageBoxes::showWithAppTitle(this, PathGone);
-    return change == PathChange::Done;
+    return found;
 }
 
 // ---------------------------------------------------------------- path states
@@ -349,7 +350,7 @@ void frm恢复流程设置::MSFlexGrid1_Click()
     if (grid->Rows() <= 1)
         return;
     const std::optional<QString> code = ApprovalPaths::storedPathCode(DbConnection(), currentPathId());
-    if (!pathStillThere(code ? PathChange::Done : PathChange::PathGone))
+    if (!pathStillThere(code.has_value()))
         return;
     Command7->setEnabled(true);
     Command7->setText(NewCaption);
@@ -492,7 +493,7 @@ void frm恢复流程设置::Command8_Click()
                              + QStringLiteral("” 的审批路径，终止日期为") + DisplayFormats::shortDate(endOn)
                              + QStringLiteral("？")))
         return;
-    if (!pathStillThere(ApprovalPaths::terminatePath(DbConnection(), {currentPathId(), endOn})))
+    if (!pathStillThere(ApprovalPaths::terminatePath(DbConnection(), {currentPathId(), endOn}) == PathChange::Done))
         return;
     MSFlexGrid1->setTextMatrix(MSFlexGrid1->Row(), EndedOn, DisplayFormats::shortDate(endOn));
 
@@ -510,7 +511,7 @@ void frm恢复流程设置::Command9_Click()
     if (!confirmed(this, QStringLiteral("确认要删除 “") + Text1->text() + QLatin1Char(' ') + Text2->text()
                              + QStringLiteral("” 的审批路径？")))
         return;
-    if (!pathStillThere(ApprovalPaths::deletePath(DbConnection(), currentPathId())))
+    if (!pathStillThere(ApprovalPaths::deletePath(DbConnection(), currentPathId()) == PathChange::Done))
         return;
 
     FlexGrid *grid = MSFlexGrid1;

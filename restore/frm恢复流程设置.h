@@ -117,7 +117,7 @@ private:
     void widenPathColumns(int row);
     int categoryIndexOfCode(const QString &code) const;
     qlonglong currentPathId() const;
-    bool pathStillThere(ApprovalPaths::PathChange change);
+    bool pathStillThere(bool found);
     ApprovalPaths::PathRequest pathRequest() const;
     void showSaveRefusal(ApprovalPaths::SaveOutcome outcome);
     void showNewPath(const ApprovalPaths::SaveResult &saved, const QDate &setOn);

@@ -42,8 +42,9 @@ class TestApprovalPathRules : public QObject
         return ids;
     }
 
-    enum Write { NewPathWrite, SavedPathWrite, TerminateWrite, DeleteWrite, RemoveNodeWrite, OrderWrite };
-    static constexpr const char *WriteNames[] = {"new path", "saved path", "终止", "删除", "removing a node", "the order"};
+    enum Write { NewPathWrite, SavedPathWrite, TerminateWrite, DeleteWrite, AppendNodeWrite, RemoveNodeWrite, OrderWrite };
+    static constexpr const char *WriteNames[] = {"new path", "saved path", "终止", "删除", "appending a node", "removing a node",
+                                                 "the order"};
 
     // One write on HF01 or its nodes.
     void run(Write write)
@@ -61,6 +62,9 @@ class TestApprovalPathRules : public QObject
             return;
         case DeleteWrite:
             QCOMPARE(deletePath(*connection, hf01), PathChange::Done);
+            return;
+        case AppendNodeWrite:
+            QVERIFY(appendNode(*connection, {u"HF01"_s, u"02"_s, u"10"_s, 4}));
             return;
         case RemoveNodeWrite:
             QCOMPARE(removeNode(*connection, {u"HF01"_s, ids[0]}), NodeRemoval::Removed);
@@ -223,11 +227,18 @@ private slots:
 
     // ---------------------------------------------------------------- nodes
 
+    // Not to a path deleted meanwhile: the node would join the next path of its code.
     void anAppendedNodeIsStoredAtItsPosition()
     {
-        const qlonglong id = appendNode(*connection, {u"HF01"_s, u"02"_s, u"10"_s, 4});
+        const std::optional<qlonglong> id = appendNode(*connection, {u"HF01"_s, u"02"_s, u"10"_s, 4});
         QCOMPARE(nodes(u"HF01"_s).last(), u"02|10|4"_s);
-        QCOMPARE(database->scalar(u"select 岗位编号 from 作废恢复流程设置 where ID = %1"_s.arg(id)).toString(), u"10"_s);
+        QCOMPARE(database->scalar(u"select 岗位编号 from 作废恢复流程设置 where ID = %1"_s.arg(id.value())).toString(), u"10"_s);
+
+        database->check().execute(u"delete from 作废恢复流程 where ID = %1"_s.arg(hf01));
+        const QStringList before = pathTables(*database);
+        QCOMPARE(appendNode(*connection, {u"HF01"_s, u"02"_s, u"1"_s, 5}), std::nullopt);
+        QCOMPARE(pathTables(*database), before);
+        QVERIFY(!connection->inTransaction());
     }
 
     void removingANodeClosesTheGapOfItsPath_data()
@@ -272,13 +283,14 @@ private slots:
 
     // Each statement of each write fails once. New path: the code looked up, the row
     // saved; saved path: read, saved; ending: the path read, the update; deleting: the
-    // path read, the batch's two deletes; removing a node: its position read, the
-    // delete, closing the gap; the order: the batch's three updates.
+    // path read, the batch's two deletes; appending a node: the path looked up, the node
+    // saved; removing one: its position read, the delete, closing the gap; the order: the
+    // batch's three updates.
     void aFailureAtAnyStatementLeavesNothing_data()
     {
         QTest::addColumn<int>("write");
         QTest::addColumn<int>("failingStatement");
-        const int statements[] = {2, 2, 2, 3, 3, 3};
+        const int statements[] = {2, 2, 2, 3, 2, 3, 3};
         for (int w = NewPathWrite; w <= OrderWrite; ++w)
             for (int n = 1; n <= statements[w]; ++n)
                 QTest::addRow("%s, statement %d", WriteNames[w], n) << w << n;

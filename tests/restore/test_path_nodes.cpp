@@ -225,6 +225,16 @@ private slots:
 
     // The list is read again from the table (which positions move is tested without the
     // window).
+    void appendingToAPathDeletedMeanwhileIsToldAndAddsNothing()
+    {
+        openPathWithNodes({{u"05"_s, u"8"_s}});
+        database->check().execute(u"delete from 作废恢复流程 where 流程代号 = 'HF01'"_s);
+        append(u"02"_s, 0);
+        QCOMPARE(shownTexts(), QStringList{u"该审批路径已不存在（可能已被他人删除），请重新选择恢复类型。"_s});
+        QCOMPARE(window->List2->listCount(), 1);
+        QCOMPARE(storedNodes(), QStringList{u"05/8/1"_s});
+    }
+
     void removingANodeClosesTheGap()
     {
         openPathWithNodes({{u"05"_s, u"8"_s}, {u"02"_s, u"1"_s}, {u"02"_s, u"2"_s}});
