@@ -130,11 +130,6 @@ public:
           m_rowHeight(rowHeight), m_textHeight(textHeight), m_rowsPerPage(rowsPerPage),
           m_runs(std::max(grid.columns(), 0)), m_next(m_runs.size()), m_nextRow(m_runs.size(), -1)
     {
-        for (int c = 0; c <= m_lastCol; ++c) {
-            m_widths.push_back(grid.column(c).width);
-            m_mergeable.push_back(grid.column(c).mergeable);
-            m_rightAligned.push_back(grid.column(c).alignment == FlexGridAlignment::RightCenter);
-        }
     }
 
     // A new page begins at top (the top of its first data row): no run is open.
@@ -153,7 +148,7 @@ public:
         for (int c = 0; c <= m_lastCol; ++c) {
             const QString a = textOf(i, c);
             MergeRun &run = m_runs[c];
-            if (!m_mergeable[c]) {
+            if (!mergeable(c)) {
                 drawBlock(c, x, j, j, a);
             } else if (i < lastRow) {
                 const QString &b = nextText(i, c);
@@ -171,15 +166,19 @@ public:
             } else {
                 drawBlock(c, x, run.open ? run.first : j, j, a);
             }
-            x += m_widths[c];
+            x += width(c);
         }
     }
 
 private:
+    double width(int c) const { return m_grid.column(c).width; }
+    bool mergeable(int c) const { return m_grid.column(c).mergeable; }
+    bool rightAligned(int c) const { return m_grid.column(c).alignment == FlexGridAlignment::RightCenter; }
+
     // The text of cell (i, c); a mergeable column's was read with the row above.
     QString textOf(int i, int c)
     {
-        if (m_mergeable[c] && m_nextRow[c] == i)
+        if (mergeable(c) && m_nextRow[c] == i)
             return std::move(m_next[c]);
         return m_grid.text(i, c);
     }
@@ -220,14 +219,14 @@ private:
         run.last = e;
         run.open = false;
         const double x0 = m_left + offset;
-        const double w = m_widths[c];
+        const double w = width(c);
         const double y1 = m_top + (s - 1) * m_rowHeight;
         const double y2 = m_top + e * m_rowHeight;
         m_surface.drawLine(x0, y1, x0 + w, y1);
         m_surface.drawLine(x0, y1, x0, y2);
         m_surface.setCurrentY(y1 + ((e - s + 1) * m_rowHeight - m_textHeight) / 2);
         const QString shown = fitted(text, w - 2 * CellInset);
-        m_surface.setCurrentX(m_rightAligned[c] ? x0 + w - m_surface.textWidth(shown) - CellInset : x0 + CellInset);
+        m_surface.setCurrentX(rightAligned(c) ? x0 + w - m_surface.textWidth(shown) - CellInset : x0 + CellInset);
         m_surface.printText(shown);
         if (c == m_lastCol)
             m_surface.drawLine(x0 + w, y1, x0 + w, y2);
@@ -241,9 +240,6 @@ private:
     const double m_textHeight;
     const int m_rowsPerPage;
     double m_top = 0;
-    std::vector<double> m_widths;
-    std::vector<bool> m_mergeable;
-    std::vector<bool> m_rightAligned;
     std::vector<MergeRun> m_runs;
     std::vector<QString> m_next; // by column: the text of row m_nextRow
     std::vector<int> m_nextRow;

@@ -11,7 +11,8 @@
 QString departmentCategoriesSql();
 // The paths in force of one restoration type, by code.
 QString pathsInForceSql(const QString &restorationType);
-// Every path with a code, terminated ones included (for adding a path).
+// Every path with a code, terminated ones included (adding a path checks the code is
+// unused; appending a node checks its path is still there).
 QString pathByCodeSql(const QString &code);
 // One path by its ID (for editing it).
 QString pathByIdSql(qlonglong id);

@@ -3,10 +3,10 @@
 #include "restore/frm恢复流程设置.h"
 
 #include "platform/db/Recordset.h"
-#include "platform/db/Transaction.h"
 #include "platform/ui/KeyedTree.h"
 #include "platform/ui/ListBox.h"
 #include "restore/ApprovalPathSql.h"
+#include "restore/ApprovalPaths.h"
 #include "shell/AppState.h"
 
 #include <QLineEdit>
@@ -112,37 +112,22 @@ void frm恢复流程设置::Command1_Click()
     const PostEntry &post = m_posts[selected];
     NodeEntry node{post.deptCode, post.deptName, post.postCode, post.postName, post.employeeName,
                    qint16(List2->listCount() + 1)};
-    db::EditableRecordset row = DbConnection().openEditable(newNodeSql());
-    row.addNew();
-    row.setValue(QStringLiteral("流程代号"), Text1->text());
-    row.setValue(QStringLiteral("部门编号"), node.deptCode);
-    row.setValue(QStringLiteral("岗位编号"), node.postCode);
-    row.setValue(QStringLiteral("顺序"), int(node.position));
-    row.update();
-    List2->addLine(List1->lineText(selected), row.text(QStringLiteral("ID")).toLongLong());
+    const std::optional<qlonglong> id
+        = ApprovalPaths::appendNode(DbConnection(), {Text1->text(), node.deptCode, node.postCode, node.position});
+    if (!pathStillThere(id.has_value()))
+        return;
+    List2->addLine(List1->lineText(selected), *id);
     m_nodes.append(node);
 }
 
-// "←": the node is removed and the nodes after it move up, in one transaction, so the
-// positions stay 1 … n; the list is read again from the table. The gap is closed at
-// the node's stored position: after moves not yet stored with "OK" the line's place
-// differs from it, and closing the gap there would give two nodes one position.
+// "←": the node is removed and the nodes after it move up; the list is read again
+// from the table, which drops moves not yet stored with "OK".
 void frm恢复流程设置::Command2_Click()
 {
     const int selected = List2->listIndex();
     if (selected < 0 || selected >= m_nodes.size())
         throw db::DbError(NoLineSelected, QStringLiteral("请先在流转节点中选择要删除的节点。"));
-    const qlonglong id = List2->itemData(selected);
-    {
-        db::Connection &connection = DbConnection();
-        db::Transaction transaction(connection);
-        const db::Recordset stored = connection.open(nodePositionSql(id));
-        const int position = stored.eof() ? m_nodes[selected].position : stored.text(QStringLiteral("顺序")).toInt();
-        connection.execute(deleteNodeSql(id));
-        if (!stored.eof())
-            connection.execute(closeGapSql(Text1->text(), position));
-        transaction.commit();
-    }
+    ApprovalPaths::removeNode(DbConnection(), {Text1->text(), List2->itemData(selected)});
     loadNodesOfPath();
 }
 
@@ -183,11 +168,9 @@ void frm恢复流程设置::moveSelectedNode(int step)
 // "OK": the order of the list is stored, as one batch (one transaction).
 void frm恢复流程设置::Command10_Click()
 {
-    if (List2->listCount() == 0)
-        return;
     QList<qlonglong> ids;
     for (int i = 0; i < List2->listCount(); ++i)
         ids << List2->itemData(i);
-    DbConnection().execute(reorderNodesSql(ids));
-    Command10->setEnabled(false);
+    if (ApprovalPaths::storeNodeOrder(DbConnection(), ids) == ApprovalPaths::OrderOutcome::Stored)
+        Command10->setEnabled(false);
 }

@@ -1,7 +1,6 @@
 #include "restore/frm恢复流程设置.h"
 
 #include "platform/db/Recordset.h"
-#include "platform/db/Transaction.h"
 #include "platform/ui/DatePicker.h"
 #include "platform/ui/DisplayFormats.h"
 #include "platform/ui/DropDownList.h"
@@ -14,6 +13,7 @@
 #include "platform/ui/PlacedControls.h"
 #include "platform/ui/Twips.h"
 #include "restore/ApprovalPathSql.h"
+#include "restore/ApprovalPaths.h"
 #include "shell/AppState.h"
 #include "shell/Handlers.h"
 #include "shell/Module1.h"
@@ -27,8 +27,10 @@
 #include <QPainter>
 #include <QPushButton>
 
-#include <algorithm>
 #include <optional>
+
+using ApprovalPaths::PathChange;
+using ApprovalPaths::SaveOutcome;
 
 namespace {
 
@@ -52,13 +54,6 @@ QString afterFirstWord(const QString &text)
 {
     const int blank = text.indexOf(QLatin1Char(' '));
     return blank < 0 ? QString() : text.mid(blank + 1);
-}
-
-// The grid shows a path as its code, a blank and its name: a code holding a blank
-// (or white space of any kind) could not be told from the name there.
-bool holdsBlank(const QString &code)
-{
-    return std::any_of(code.begin(), code.end(), [](QChar c) { return c.isSpace(); });
 }
 
 const QString PathGone = QStringLiteral("该审批路径已不存在（可能已被他人删除），请重新选择恢复类型。");
@@ -301,42 +296,15 @@ int frm恢复流程设置::categoryIndexOfCode(const QString &code) const
     return -1;
 }
 
-QString frm恢复流程设置::categoryCode() const
-{
-    return firstWord(Combo2->text());
-}
-
 qlonglong frm恢复流程设置::currentPathId() const
 {
     return MSFlexGrid1->TextMatrix(MSFlexGrid1->Row(), PathId).toLongLong();
 }
 
-// The code of the current grid row's path as stored, found by the row's ID (the code
-// in the grid line ends at its first blank only when the code holds none); none when
-// the path is gone.
-std::optional<QString> frm恢复流程设置::storedPathCode(db::Connection &connection) const
+// False, with the operator told, when the path was not found (gone since the list
+// was loaded).
+bool frm恢复流程设置::pathStillThere(bool found)
 {
-    const db::Recordset path = connection.open(pathByIdSql(currentPathId()));
-    if (path.eof())
-        return std::nullopt;
-    return path.text(QStringLiteral("流程代号"));
-}
-
-// Reads the current row's path code and runs the statement made for it, in one
-// transaction; false, with nothing written and the operator told, when the path is gone.
-bool frm恢复流程设置::executeOnCurrentPath(const std::function<QString(const QString &code)> &statementFor)
-{
-    bool found = false;
-    {
-        db::Connection &connection = DbConnection();
-        db::Transaction transaction(connection);
-        const std::optional<QString> code = storedPathCode(connection);
-        found = code.has_value();
-        if (found) {
-            connection.execute(statementFor(*code));
-            transaction.commit();
-        }
-    }
     if (!found)
         MessageBoxes::showWithAppTitle(this, PathGone);
     return found;
@@ -381,11 +349,9 @@ void frm恢复流程设置::MSFlexGrid1_Click()
     FlexGrid *grid = MSFlexGrid1;
     if (grid->Rows() <= 1)
         return;
-    const std::optional<QString> code = storedPathCode(DbConnection());
-    if (!code) {
-        MessageBoxes::showWithAppTitle(this, PathGone);
+    const std::optional<QString> code = ApprovalPaths::storedPathCode(DbConnection(), currentPathId());
+    if (!pathStillThere(code.has_value()))
         return;
-    }
     Command7->setEnabled(true);
     Command7->setText(NewCaption);
     Frame3->setEnabled(true);
@@ -434,71 +400,71 @@ void frm恢复流程设置::Command7_Click()
 
 // ---------------------------------------------------------------- saving
 
+// A database failure leaves the handler with nothing written (the save's transaction
+// rolled back and the pointer restored); its error box reports it.
 void frm恢复流程设置::Command6_Click()
 {
-    if (Text1->text().isEmpty()) {
+    const ApprovalPaths::PathRequest request = pathRequest();
+    const ApprovalPaths::SaveResult saved = [&] {
+        Hourglass busy;
+        return ApprovalPaths::savePath(DbConnection(), request);
+    }();
+    if (saved.outcome != SaveOutcome::Saved)
+        showSaveRefusal(saved.outcome);
+    else if (request.savedPathId)
+        showEditedPath(saved, request.setOn);
+    else
+        showNewPath(saved, request.setOn);
+}
+
+// The fields, for the path of the grid row or, while "取消" is shown, a new one.
+ApprovalPaths::PathRequest frm恢复流程设置::pathRequest() const
+{
+    const bool newPath = Command7->text() == CancelCaption;
+    return {newPath ? std::nullopt : std::optional<qlonglong>(currentPathId()),
+            Text1->text(),
+            Text2->text(),
+            Combo1->text(),
+            Combo2->text(),
+            DTPicker1->value()};
+}
+
+void frm恢复流程设置::showSaveRefusal(SaveOutcome outcome)
+{
+    switch (outcome) {
+    case SaveOutcome::CodeMissing:
         MessageBoxes::showWithAppTitle(this, QStringLiteral("请输入流程代号"));
         return;
-    }
-    if (Command7->text() == CancelCaption && holdsBlank(Text1->text())) {
+    case SaveOutcome::CodeHoldsBlank:
         MessageBoxes::showWithAppTitle(this, QStringLiteral("流程代号不能含有空格（包括首尾的空格），请重新输入！"));
         return;
-    }
-    if (Text2->text().isEmpty()) {
+    case SaveOutcome::NameMissing:
         MessageBoxes::showWithAppTitle(this, QStringLiteral("请输入流程名称"));
         return;
-    }
-    if (Combo2->text().isEmpty()) {
+    case SaveOutcome::CategoryMissing:
         MessageBoxes::showWithAppTitle(this, QStringLiteral("请选择部门类别"));
         return;
-    }
-    db::Connection &connection = DbConnection();
-    std::optional<Hourglass> busy;
-    try {
-        connection.begin();
-        busy.emplace();
-        const bool newPath = Command7->text() == CancelCaption;
-        if (newPath && !saveNewPath()) {
-            connection.rollback();
-            busy.reset();
-            MessageBoxes::showWithAppTitle(this, QStringLiteral("流程代号已经被使用，请输入其他的代号！"));
-            return;
-        }
-        if (!newPath)
-            saveEditedPath();
-        connection.commit();
-    } catch (const db::DbError &error) {
-        // The pointer first, then the report, then the roll-back: nothing of the failed
-        // save stays stored.
-        busy.reset();
-        ShowErrorBox(error.number(), error.description(), MessageBoxes::Icon::None, QString());
-        if (connection.inTransaction())
-            connection.rollback();
+    case SaveOutcome::CodeInUse:
+        MessageBoxes::showWithAppTitle(this, QStringLiteral("流程代号已经被使用，请输入其他的代号！"));
+        return;
+    case SaveOutcome::PathGone:
+        ShowErrorBox(db::DbError::GenericFailure, QStringLiteral("流程 %1 已不存在，未能保存。").arg(Text1->text()),
+                     MessageBoxes::Icon::None, QString());
+        return;
+    case SaveOutcome::Saved:
+        return;
     }
 }
 
-// Adds the path of the fields; false, with nothing written, when its code is taken by
-// any path, terminated ones included.
-bool frm恢复流程设置::saveNewPath()
+// The new path becomes the last grid row; its nodes come with a click on the row.
+void frm恢复流程设置::showNewPath(const ApprovalPaths::SaveResult &saved, const QDate &setOn)
 {
-    db::EditableRecordset path = DbConnection().openEditable(pathByCodeSql(Text1->text()));
-    if (!path.eof())
-        return false;
-    const QDate setOn = DTPicker1->value();
-    path.addNew();
-    path.setValue(QStringLiteral("流程代号"), Text1->text());
-    path.setValue(QStringLiteral("流程名称"), Text2->text());
-    path.setValue(QStringLiteral("作废恢复类别"), Combo1->text());
-    path.setValue(QStringLiteral("部门类别"), categoryCode());
-    path.setValue(QStringLiteral("设置日期"), setOn);
-    path.update();
-
     FlexGrid *grid = MSFlexGrid1;
     const int row = grid->Rows();
     grid->setRows(row + 1);
     grid->setRow(row);
-    fillPathRow(row, path.text(QStringLiteral("流程代号")), path.text(QStringLiteral("流程名称")), Combo2->text(), setOn);
-    grid->setTextMatrix(row, PathId, path.text(QStringLiteral("ID")));
+    fillPathRow(row, saved.code, saved.name, Combo2->text(), setOn);
+    grid->setTextMatrix(row, PathId, saved.id);
     widenPathColumns(row);
 
     Frame2->setEnabled(false);
@@ -507,22 +473,13 @@ bool frm恢复流程设置::saveNewPath()
     Command8->setEnabled(true);
     Command9->setEnabled(true);
     Command7->setText(NewCaption);
-    return true;
 }
 
-void frm恢复流程设置::saveEditedPath()
+void frm恢复流程设置::showEditedPath(const ApprovalPaths::SaveResult &saved, const QDate &setOn)
 {
-    db::EditableRecordset path = DbConnection().openEditable(pathByIdSql(currentPathId()));
-    if (path.eof())
-        throw db::DbError(QStringLiteral("流程 %1 已不存在，未能保存。").arg(Text1->text()));
-    const QDate setOn = DTPicker1->value();
-    path.setValue(QStringLiteral("流程名称"), Text2->text());
-    path.setValue(QStringLiteral("设置日期"), setOn);
-    path.update();
-
     FlexGrid *grid = MSFlexGrid1;
     const int row = grid->Row();
-    grid->setTextMatrix(row, CodeAndName, path.text(QStringLiteral("流程代号")) + QLatin1Char(' ') + Text2->text());
+    grid->setTextMatrix(row, CodeAndName, saved.code + QLatin1Char(' ') + saved.name);
     grid->setTextMatrix(row, SetOn, DisplayFormats::shortDate(setOn));
     widenPathColumns(row);
 }
@@ -536,7 +493,7 @@ void frm恢复流程设置::Command8_Click()
                              + QStringLiteral("” 的审批路径，终止日期为") + DisplayFormats::shortDate(endOn)
                              + QStringLiteral("？")))
         return;
-    if (!executeOnCurrentPath([&](const QString &code) { return terminatePathSql(code, endOn); }))
+    if (!pathStillThere(ApprovalPaths::terminatePath(DbConnection(), {currentPathId(), endOn}) == PathChange::Done))
         return;
     MSFlexGrid1->setTextMatrix(MSFlexGrid1->Row(), EndedOn, DisplayFormats::shortDate(endOn));
 
@@ -554,8 +511,7 @@ void frm恢复流程设置::Command9_Click()
     if (!confirmed(this, QStringLiteral("确认要删除 “") + Text1->text() + QLatin1Char(' ') + Text2->text()
                              + QStringLiteral("” 的审批路径？")))
         return;
-    // One transaction: the path of the row and its nodes go together.
-    if (!executeOnCurrentPath(deletePathSql))
+    if (!pathStillThere(ApprovalPaths::deletePath(DbConnection(), currentPathId()) == PathChange::Done))
         return;
 
     FlexGrid *grid = MSFlexGrid1;

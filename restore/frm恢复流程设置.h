@@ -1,13 +1,12 @@
 #pragma once
 
+#include "restore/ApprovalPaths.h"
 #include "shell/ChildWindow.h"
 
 #include <QSet>
 #include <QVector>
 
-#include <functional>
 #include <map>
-#include <optional>
 
 class DatePicker;
 class DropDownList;
@@ -20,10 +19,6 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class StatusBar;
-
-namespace db {
-class Connection;
-}
 
 // The approval paths of the void-restoration workflow: the paths in force of a
 // restoration type, entering, saving, terminating and deleting a path, and in
@@ -121,12 +116,12 @@ private:
     void fillPathRow(int row, const QString &code, const QString &name, const QString &category, const QDate &setOn);
     void widenPathColumns(int row);
     int categoryIndexOfCode(const QString &code) const;
-    QString categoryCode() const;
     qlonglong currentPathId() const;
-    std::optional<QString> storedPathCode(db::Connection &connection) const;
-    bool executeOnCurrentPath(const std::function<QString(const QString &code)> &statementFor);
-    bool saveNewPath();
-    void saveEditedPath();
+    bool pathStillThere(bool found);
+    ApprovalPaths::PathRequest pathRequest() const;
+    void showSaveRefusal(ApprovalPaths::SaveOutcome outcome);
+    void showNewPath(const ApprovalPaths::SaveResult &saved, const QDate &setOn);
+    void showEditedPath(const ApprovalPaths::SaveResult &saved, const QDate &setOn);
 
     // Nodes.
     void loadNodesOfPath();

@@ -172,11 +172,8 @@ void frmLogin::cmdOK_Click()
         EndProgram();
         return;
     }
-    try {
-        checkOperator();
-    } catch (const db::DbError &error) {
-        ShowInfo(errorReportText(error));
-    }
+    // A failure while the operator is looked up reads as the short report.
+    runReportingErrors([this] { checkOperator(); }, ErrorReport::ShortText);
 }
 
 void frmLogin::checkOperator()

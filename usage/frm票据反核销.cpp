@@ -32,13 +32,12 @@ using PlacedControls::textBox;
 const QString CrLf = QStringLiteral("\r\n");
 const QString PromptTitle = QStringLiteral("提示");
 
-QPushButton *button(QWidget *parent, const QString &name, const QString &caption, int left)
+// The three buttons of the top row. A focused button takes Enter itself; Enter anywhere
+// else is the default button's.
+QPushButton *topRowButton(QWidget *parent, const QString &name, const QString &caption, int left)
 {
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    // A focused button takes Enter itself; Enter anywhere else is the default button's.
+    QPushButton *b = PlacedControls::button(parent, name, caption, left, 120, 885, 375);
     b->setAutoDefault(true);
-    Twips::place(b, left, 120, 885, 375);
     return b;
 }
 
@@ -83,11 +82,11 @@ void frm票据反核销::buildControls()
 
     Label2 = label(this, QStringLiteral("Label2"), QStringLiteral("入库单编号："), 330, 195, 1080, 180);
     Text2 = textBox(this, QStringLiteral("Text2"), 1410, 113, 1905, 345);
-    Command1 = button(this, QStringLiteral("Command1"), QStringLiteral("查询"), 3600);
+    Command1 = topRowButton(this, QStringLiteral("Command1"), QStringLiteral("查询"), 3600);
     Label3 = label(this, QStringLiteral("Label3"), QStringLiteral("核销编号"), 4560, 195, 855, 180);
     Text1 = textBox(this, QStringLiteral("Text1"), 5640, 120, 1905, 345);
-    Command3 = button(this, QStringLiteral("Command3"), QStringLiteral("反核销"), 7680);
-    Command2 = button(this, QStringLiteral("Command2"), QStringLiteral("关闭"), 8640);
+    Command3 = topRowButton(this, QStringLiteral("Command3"), QStringLiteral("反核销"), 7680);
+    Command2 = topRowButton(this, QStringLiteral("Command2"), QStringLiteral("关闭"), 8640);
 
     Text3 = new InfoTextBox(this);
     Text3->setObjectName(QStringLiteral("Text3"));

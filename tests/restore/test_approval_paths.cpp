@@ -263,9 +263,8 @@ private slots:
     {
         QTest::addColumn<bool>("newPath");
         QTest::addColumn<int>("failingStatement");
-        QTest::newRow("new path, the code check") << true << 1;
+        // Each statement is failed once without the window; here the writes.
         QTest::newRow("new path, the insert") << true << 2;
-        QTest::newRow("saved path, reading it") << false << 1;
         QTest::newRow("saved path, the update") << false << 2;
     }
 
@@ -479,6 +478,13 @@ private slots:
         click(window->Command9);
         QCOMPARE(shownTexts().last(), u"该审批路径已不存在（可能已被他人删除），请重新选择恢复类型。"_s);
         QCOMPARE(pathTables(*database), before);
+        // Saving it is refused in the error box, without an icon.
+        window->Text2->setText(u"改过的名称"_s);
+        click(window->Command6);
+        QCOMPARE(MessageBoxes::records().last().text,
+                 u"错误号：%1\r\n错误描述：流程 HF01 已不存在，未能保存。"_s.arg(db::DbError::GenericFailure));
+        QCOMPARE(MessageBoxes::records().last().icon, MessageBoxes::Icon::None);
+        QCOMPARE(pathTables(*database), before);
     }
 
     // A code is shown before the first blank of its grid line: one with a blank anywhere
@@ -514,10 +520,8 @@ private slots:
     {
         QTest::addColumn<bool>("terminate");
         QTest::addColumn<int>("failingStatement");
-        QTest::newRow("终止, reading the path") << true << 1;
+        // Each statement is failed once without the window; here the writes.
         QTest::newRow("终止") << true << 2;
-        QTest::newRow("删除, reading the path") << false << 1;
-        QTest::newRow("删除, the path") << false << 2;
         QTest::newRow("删除, the nodes") << false << 3;
     }
 
