@@ -12,6 +12,7 @@
 
 #include <array>
 #include <chrono>
+#include <ctime>
 #include <optional>
 #include <vector>
 
@@ -33,6 +34,33 @@ double timeMs(Work &&work)
     work();
     return msSince(start);
 }
+
+// Wall-clock and processor time of a piece of work, in ms. The machine is shared with
+// other builds, so the processor time, to which programs running beside add nothing, is
+// the steadier figure.
+struct Times
+{
+    double wall = 0;
+    double cpu = 0;
+};
+
+inline double processorMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
+// Started when made; elapsed() gives both times since.
+class Stopwatch
+{
+public:
+    Times elapsed() const { return {msSince(m_wall), processorMs() - m_cpu}; }
+
+private:
+    std::chrono::steady_clock::time_point m_wall = std::chrono::steady_clock::now();
+    double m_cpu = processorMs();
+};
 
 // Each measurement (a function giving its ms) in turn, `runs` times over; their medians.
 template <typename... Measurement>

@@ -11,6 +11,7 @@
 // Run: build/bench/bench_export [--runs N] [--only window|floor|existing]
 // (--only times one side alone, for a profiler)
 #include "bench/OfficeData.h"
+#include "bench/Timing.h"
 #include "output/frmToExcel.h"
 #include "platform/db/ResultTable.h"
 #include "platform/ui/CheckBox.h"
@@ -27,9 +28,7 @@
 
 #include <xlsxwriter.h>
 
-#include <chrono>
 #include <cstdlib>
-#include <ctime>
 #include <memory>
 #include <string>
 #include <vector>
@@ -191,26 +190,8 @@ wb.save(path)
 print("%.1f %.1f" % ((time.perf_counter() - start) * 1000, (time.process_time() - cpu) * 1000))
 )PY";
 
-// Wall-clock and processor time of one side, in milliseconds; the processor time is
-// the steadier figure on a machine shared with other builds.
-struct Time
-{
-    double wall = 0;
-    double cpu = 0;
-};
-
-class Stopwatch
-{
-public:
-    Time elapsed() const
-    {
-        return {bench::msSince(m_wall), double(std::clock() - m_cpu) * 1000.0 / CLOCKS_PER_SEC};
-    }
-
-private:
-    std::chrono::steady_clock::time_point m_wall = std::chrono::steady_clock::now();
-    std::clock_t m_cpu = std::clock();
-};
+using bench::Stopwatch;
+using bench::Times;
 
 struct Floor
 {
@@ -221,7 +202,7 @@ struct Floor
 };
 
 // The floor: the same cells, formats, merges and widths straight into libxlsxwriter.
-Time bareLoopMs(const Floor &floor, const QString &file, bool constantMemory)
+Times bareLoopMs(const Floor &floor, const QString &file, bool constantMemory)
 {
     const QByteArray path = QFile::encodeName(file);
     const QByteArray title = Title.toUtf8(), tag = Tag.toUtf8(), printed = PrintDate.toUtf8();
@@ -287,7 +268,7 @@ Time bareLoopMs(const Floor &floor, const QString &file, bool constantMemory)
     return watch.elapsed();
 }
 
-Time windowMs(FlexGrid &grid, const QString &file)
+Times windowMs(FlexGrid &grid, const QString &file)
 {
     auto *window = new frmToExcel;
     window->setTag(Tag);
@@ -296,14 +277,14 @@ Time windowMs(FlexGrid &grid, const QString &file)
     window->Text1[0]->setText(file);
     const Stopwatch watch;
     const bool saved = window->To_Execl(&grid, Title, SheetName);
-    const Time elapsed = watch.elapsed();
+    const Times elapsed = watch.elapsed();
     if (!saved)
         bench::stop(QStringLiteral("To_Execl failed: ") + window->lastError());
     delete window;
     return elapsed;
 }
 
-Time openpyxlMs(const QString &script, const QString &file, const Floor &floor)
+Times openpyxlMs(const QString &script, const QString &file, const Floor &floor)
 {
     QStringList widths, heads;
     for (double w : floor.widths)
@@ -362,7 +343,7 @@ int main(int argc, char **argv)
         f.write(PythonWriter);
     }
 
-    std::vector<Time> window, bare, defaultMode, python, existing;
+    std::vector<Times> window, bare, defaultMode, python, existing;
     for (int run = 0; run < runs; ++run) {
         const QString ours = folder.filePath(QStringLiteral("window-%1.xlsx").arg(run));
         // The two sides take turns at going first.
@@ -391,29 +372,29 @@ int main(int argc, char **argv)
         out.flush();
     }
 
-    const auto median = [](const std::vector<Time> &times, double Time::*figure) {
+    const auto median = [](const std::vector<Times> &times, double Times::*figure) {
         std::vector<double> values;
-        for (const Time &t : times)
+        for (const Times &t : times)
             values.push_back(t.*figure);
         return bench::median(values);
     };
-    const auto line = [&](const char *what, const std::vector<Time> &times) {
+    const auto line = [&](const char *what, const std::vector<Times> &times) {
         if (!times.empty())
-            out << what << ms(median(times, &Time::wall)) << " wall, " << ms(median(times, &Time::cpu)) << " cpu\n";
+            out << what << ms(median(times, &Times::wall)) << " wall, " << ms(median(times, &Times::cpu)) << " cpu\n";
     };
     out << "export of " << RowCount << " rows x " << Columns << " columns, " << runs << " runs, medians:\n";
     line("  To_Execl, new workbook:              ", window);
     line("  bare libxlsxwriter loop (floor):     ", bare);
     if (!window.empty() && !bare.empty())
         out << "  ratio to the floor:                  "
-            << QString::number(median(window, &Time::wall) / median(bare, &Time::wall), 'f', 2) << " wall, "
-            << QString::number(median(window, &Time::cpu) / median(bare, &Time::cpu), 'f', 2)
+            << QString::number(median(window, &Times::wall) / median(bare, &Times::wall), 'f', 2) << " wall, "
+            << QString::number(median(window, &Times::cpu) / median(bare, &Times::cpu), 'f', 2)
             << " cpu (target <= 1.10)\n";
     line("  To_Execl, existing workbook's sheet: ", existing);
     line("  libxlsxwriter, default mode:         ", defaultMode);
     line("  openpyxl write-only mode:            ", python);
     if (!python.empty() && !window.empty())
         out << "  openpyxl against To_Execl:           "
-            << QString::number(median(python, &Time::wall) / median(window, &Time::wall), 'f', 1) << "x wall\n";
+            << QString::number(median(python, &Times::wall) / median(window, &Times::wall), 'f', 1) << "x wall\n";
     return 0;
 }

@@ -9,6 +9,7 @@
 // Run: build/bench/bench_print [--runs N] [--only engine|floor]
 // (--only times one side alone, for a profiler)
 #include "bench/OfficeData.h"
+#include "bench/Timing.h"
 #include "output/PrintGrid.h"
 #include "platform/Clock.h"
 #include "platform/ui/DisplayFormats.h"
@@ -25,39 +26,15 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
-#include <chrono>
 #include <cmath>
 
-#include <time.h>
 
 namespace {
 
 QTextStream out(stdout);
 
-// Wall-clock and processor time of one print, in ms. The machine is shared, so the
-// processor time, which other programs running beside do not add to, is shown too.
-struct Times
-{
-    double wall;
-    double cpu;
-};
-
-double cpuMs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
-}
-
-class Stopwatch
-{
-public:
-    Times elapsed() const { return {bench::msSince(m_start), cpuMs() - m_cpu}; }
-
-private:
-    std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
-    double m_cpu = cpuMs();
-};
+using bench::Stopwatch;
+using bench::Times;
 
 const QString Title = QStringLiteral("(物业管理中心)作废统计报表");
 const QString Subtitle = QStringLiteral("日期范围:2022年01月04日-2026年12月09日");
