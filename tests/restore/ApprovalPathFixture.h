@@ -93,6 +93,21 @@ inline QStringList pathTables(TestDatabase &db)
     return rows;
 }
 
+// The stored nodes of a path, "department|post|position" in position order.
+inline QStringList storedNodes(TestDatabase &db, const QString &path)
+{
+    return db.rows(u"select 部门编号, 岗位编号, 顺序 from 作废恢复流程设置 where 流程代号 = '%1' order by 顺序, ID"_s.arg(path));
+}
+
+// The rows "删除" and "终止" of the column "terminate", for a test of both ways a path is
+// taken out of use.
+inline void addDeleteAndTerminateRows()
+{
+    QTest::addColumn<bool>("terminate");
+    QTest::newRow("删除") << false;
+    QTest::newRow("终止") << true;
+}
+
 // The window, opened on a fresh database the test fills first.
 class ApprovalPathWindowFixture : public QObject
 {
