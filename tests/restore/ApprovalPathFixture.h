@@ -128,22 +128,28 @@ protected:
 
     bool openWindow() { return WindowDriver::open(window); }
 
-    // Chooses the type as the operator does, also when it is shown already: the list
-    // opened and its entry clicked.
-    void chooseType()
-    {
-        DropDownList *combo = window->Combo1;
-        combo->showPopup();
-        QAbstractItemView *view = combo->view();
-        QTRY_VERIFY(view->isVisible());
-        WindowDriver::clickEntry(view, view->model()->index(0, 0));
-        QTRY_VERIFY(!view->isVisible());
-    }
+    void chooseType() { WindowDriver::chooseEntry(window->Combo1, 0); }
 
+    // Clicks as the operator can: only an enabled button.
     void click(QPushButton *button)
     {
         QVERIFY2(button->isEnabled(), qPrintable(button->text()));
         WindowDriver::click(button);
+    }
+
+    void clickAnswering(QPushButton *button, MessageBoxes::Answer answer)
+    {
+        QVERIFY2(button->isEnabled(), qPrintable(button->text()));
+        WindowDriver::clickAnswering(button, answer);
+    }
+
+    // A click on the line of the list; with no line (-1) the list is left without a selection.
+    void selectLine(ListBox *list, int line)
+    {
+        if (line < 0)
+            list->setListIndex(-1);
+        else
+            WindowDriver::clickCell(list, line, 0);
     }
 
     void clickGridRow(int row) { WindowDriver::clickCell(window->MSFlexGrid1, row, 1); }

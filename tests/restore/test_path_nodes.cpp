@@ -21,30 +21,27 @@ class TestPathNodes : public ApprovalPathWindowFixture
         QVERIFY(window->Frame2->isEnabled());
     }
 
+    // A click on the department's line of the tree.
     void clickTreeNode(const QString &departmentCode)
     {
         KeyedTree *tree = window->TreeView1;
-        const int node = tree->indexOfKey(u"$"_s + departmentCode);
-        QVERIFY(node > 0);
+        QVERIFY(tree->indexOfKey(u"$"_s + departmentCode) > 0);
         tree->expandAll();
-        QTreeWidgetItem *item = nullptr;
-        for (QTreeWidgetItemIterator it(tree); *it; ++it)
-            if ((*it)->text(0).startsWith(departmentCode + u' '))
-                item = *it;
-        QVERIFY(item);
-        tree->scrollToItem(item);
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(item).center());
+        const QModelIndexList found = tree->model()->match(tree->model()->index(0, 0), Qt::DisplayRole, departmentCode + u' ', 1,
+                                                           Qt::MatchStartsWith | Qt::MatchRecursive);
+        QCOMPARE(found.size(), 1);
+        WindowDriver::clickEntry(tree, found[0]);
     }
 
     // Appends the post on the given line of the department's post list.
     void append(const QString &departmentCode, int line)
     {
         clickTreeNode(departmentCode);
-        window->List1->setListIndex(line);
+        selectLine(window->List1, line);
         click(window->Command1);
     }
 
-    void selectNode(int line) { window->List2->setListIndex(line); }
+    void selectNode(int line) { selectLine(window->List2, line); }
 
     // The tree as indented lines: two blanks per level.
     QStringList treeLines() const
@@ -178,7 +175,7 @@ private slots:
         openPathWithNodes({{u"05"_s, u"8"_s}});
         // Nothing happens without a selected post.
         clickTreeNode(u"02"_s);
-        window->List1->setListIndex(-1);
+        selectLine(window->List1, -1);
         click(window->Command1);
         QCOMPARE(storedNodes(*database, u"HF01"_s), QStringList{u"05|8|1"_s});
 
@@ -198,7 +195,7 @@ private slots:
     {
         openPathWithNodes({{u"05"_s, u"8"_s}});
         clickTreeNode(u"02"_s);
-        window->List1->setListIndex(0);
+        selectLine(window->List1, 0);
         DbConnection().failAtStatement(1);
         click(window->Command1);
         DbConnection().failAtStatement(0);
