@@ -93,6 +93,21 @@ inline QStringList pathTables(TestDatabase &db)
     return rows;
 }
 
+// The stored nodes of a path, "department|post|position" in position order.
+inline QStringList storedNodes(TestDatabase &db, const QString &path)
+{
+    return db.rows(u"select 部门编号, 岗位编号, 顺序 from 作废恢复流程设置 where 流程代号 = '%1' order by 顺序, ID"_s.arg(path));
+}
+
+// The rows "删除" and "终止" of the column "terminate", for a test of both ways a path is
+// taken out of use.
+inline void addDeleteAndTerminateRows()
+{
+    QTest::addColumn<bool>("terminate");
+    QTest::newRow("删除") << false;
+    QTest::newRow("终止") << true;
+}
+
 // The window, opened on a fresh database the test fills first.
 class ApprovalPathWindowFixture : public QObject
 {
@@ -113,22 +128,28 @@ protected:
 
     bool openWindow() { return WindowDriver::open(window); }
 
-    // Chooses the type as the operator does, also when it is shown already: the list
-    // opened and its entry clicked.
-    void chooseType()
-    {
-        DropDownList *combo = window->Combo1;
-        combo->showPopup();
-        QAbstractItemView *view = combo->view();
-        QTRY_VERIFY(view->isVisible());
-        WindowDriver::clickEntry(view, view->model()->index(0, 0));
-        QTRY_VERIFY(!view->isVisible());
-    }
+    void chooseType() { WindowDriver::chooseEntry(window->Combo1, 0); }
 
+    // Clicks as the operator can: only an enabled button.
     void click(QPushButton *button)
     {
         QVERIFY2(button->isEnabled(), qPrintable(button->text()));
         WindowDriver::click(button);
+    }
+
+    void clickAnswering(QPushButton *button, MessageBoxes::Answer answer)
+    {
+        QVERIFY2(button->isEnabled(), qPrintable(button->text()));
+        WindowDriver::clickAnswering(button, answer);
+    }
+
+    // A click on the line of the list; with no line (-1) the list is left without a selection.
+    void selectLine(ListBox *list, int line)
+    {
+        if (line < 0)
+            list->setListIndex(-1);
+        else
+            WindowDriver::clickCell(list, line, 0);
     }
 
     void clickGridRow(int row) { WindowDriver::clickCell(window->MSFlexGrid1, row, 1); }

@@ -2,6 +2,7 @@
 // saving, terminating and deleting write, a path deleted meanwhile, the positions of
 // the nodes, and that a failure at any statement of a write leaves nothing behind.
 #include "ApprovalPathFixture.h"
+#include "InjectedFailures.h"
 #include "restore/ApprovalPaths.h"
 
 using namespace ApprovalPaths;
@@ -28,12 +29,6 @@ class TestApprovalPathRules : public QObject
         return database->rows(
             u"select 流程代号, 流程名称, 作废恢复类别, 部门类别, 设置日期, 终止日期 from 作废恢复流程 where 流程代号 = '%1'"_s.arg(code));
     }
-    // The stored nodes of a path, "department/post/position" in position order.
-    QStringList nodes(const QString &code)
-    {
-        return database->rows(
-            u"select 部门编号, 岗位编号, 顺序 from 作废恢复流程设置 where 流程代号 = '%1' order by 顺序, ID"_s.arg(code));
-    }
     QList<qlonglong> nodeIds(const QString &code)
     {
         QList<qlonglong> ids;
@@ -43,36 +38,28 @@ class TestApprovalPathRules : public QObject
     }
 
     enum Write { NewPathWrite, SavedPathWrite, TerminateWrite, DeleteWrite, AppendNodeWrite, RemoveNodeWrite, OrderWrite };
-    static constexpr const char *WriteNames[] = {"new path", "saved path", "终止", "删除", "appending a node", "removing a node",
-                                                 "the order"};
 
-    // One write on HF01 or its nodes.
-    void run(Write write)
+    // One write on HF01 or its nodes; true when it went through.
+    bool run(Write write)
     {
         const QList<qlonglong> ids = nodeIds(u"HF01"_s);
         switch (write) {
         case NewPathWrite:
-            QCOMPARE(savePath(*connection, newPath(u"HF05"_s)).outcome, SaveOutcome::Saved);
-            return;
+            return savePath(*connection, newPath(u"HF05"_s)).outcome == SaveOutcome::Saved;
         case SavedPathWrite:
-            QCOMPARE(savePath(*connection, edit(hf01, u"HF01"_s)).outcome, SaveOutcome::Saved);
-            return;
+            return savePath(*connection, edit(hf01, u"HF01"_s)).outcome == SaveOutcome::Saved;
         case TerminateWrite:
-            QCOMPARE(terminatePath(*connection, {hf01, QDate(2026, 12, 31)}), PathChange::Done);
-            return;
+            return terminatePath(*connection, {hf01, QDate(2026, 12, 31)}) == PathChange::Done;
         case DeleteWrite:
-            QCOMPARE(deletePath(*connection, hf01), PathChange::Done);
-            return;
+            return deletePath(*connection, hf01) == PathChange::Done;
         case AppendNodeWrite:
-            QVERIFY(appendNode(*connection, {u"HF01"_s, u"02"_s, u"10"_s, 4}));
-            return;
+            return appendNode(*connection, {u"HF01"_s, u"02"_s, u"10"_s, 4}).has_value();
         case RemoveNodeWrite:
-            QCOMPARE(removeNode(*connection, {u"HF01"_s, ids[0]}), NodeRemoval::Removed);
-            return;
+            return removeNode(*connection, {u"HF01"_s, ids[0]}) == NodeRemoval::Removed;
         case OrderWrite:
-            QCOMPARE(storeNodeOrder(*connection, {ids[2], ids[0], ids[1]}), OrderOutcome::Stored);
-            return;
+            return storeNodeOrder(*connection, {ids[2], ids[0], ids[1]}) == OrderOutcome::Stored;
         }
+        return false;
     }
 
 private slots:
@@ -183,24 +170,19 @@ private slots:
     {
         QCOMPARE(terminatePath(*connection, {hf01, QDate(2026, 12, 31)}), PathChange::Done);
         QCOMPARE(path(u"HF01"_s), QStringList{u"HF01|后勤服务单位作废恢复|作废恢复|02|2026-01-05|2026-12-31"_s});
-        QCOMPARE(nodes(u"HF01"_s).size(), 3);
+        QCOMPARE(storedNodes(*database, u"HF01"_s).size(), 3);
         QCOMPARE(database->count(u"作废恢复流程"_s, u"终止日期 is null"_s), 1);
 
         QCOMPARE(deletePath(*connection, hf01), PathChange::Done);
         QCOMPARE(path(u"HF01"_s), QStringList());
-        QCOMPARE(nodes(u"HF01"_s), QStringList());
-        QCOMPARE(nodes(u"HF02"_s), QStringList{u"02|1|2"_s});
+        QCOMPARE(storedNodes(*database, u"HF01"_s), QStringList());
+        QCOMPARE(storedNodes(*database, u"HF02"_s), QStringList{u"02|1|2"_s});
         QCOMPARE(database->count(u"作废恢复流程"_s), 2);
     }
 
     // The path is the one of the ID: "O'Brien" is left alone when "O'Brien x" goes, and
     // a path of the same code entered after the row was read is another path.
-    void thePathOfTheIdIsTheOneChanged_data()
-    {
-        QTest::addColumn<bool>("terminate");
-        QTest::newRow("删除") << false;
-        QTest::newRow("终止") << true;
-    }
+    void thePathOfTheIdIsTheOneChanged_data() { addDeleteAndTerminateRows(); }
 
     void thePathOfTheIdIsTheOneChanged()
     {
@@ -214,7 +196,7 @@ private slots:
         };
         QCOMPARE(change(second), PathChange::Done);
         QCOMPARE(path(u"O''Brien"_s), QStringList{u"O'Brien|第一条|作废恢复|02|2026-01-05|NULL"_s});
-        QCOMPARE(nodes(u"O''Brien"_s).size(), 1);
+        QCOMPARE(storedNodes(*database, u"O''Brien"_s).size(), 1);
 
         database->check().execute(u"delete from 作废恢复流程 where ID = %1"_s.arg(hf01));
         addPath(*database, u"HF01"_s, u"同代号的新路径"_s, u"02"_s, u"2026-12-01"_s);
@@ -231,7 +213,7 @@ private slots:
     void anAppendedNodeIsStoredAtItsPosition()
     {
         const std::optional<qlonglong> id = appendNode(*connection, {u"HF01"_s, u"02"_s, u"10"_s, 4});
-        QCOMPARE(nodes(u"HF01"_s).last(), u"02|10|4"_s);
+        QCOMPARE(storedNodes(*database, u"HF01"_s).last(), u"02|10|4"_s);
         QCOMPARE(database->scalar(u"select 岗位编号 from 作废恢复流程设置 where ID = %1"_s.arg(id.value())).toString(), u"10"_s);
 
         database->check().execute(u"delete from 作废恢复流程 where ID = %1"_s.arg(hf01));
@@ -255,8 +237,8 @@ private slots:
         QFETCH(int, line);
         QFETCH(QStringList, left);
         QCOMPARE(removeNode(*connection, {u"HF01"_s, nodeIds(u"HF01"_s)[line]}), NodeRemoval::Removed);
-        QCOMPARE(nodes(u"HF01"_s), left);
-        QCOMPARE(nodes(u"HF02"_s), QStringList{u"02|1|2"_s}); // another path's positions stay
+        QCOMPARE(storedNodes(*database, u"HF01"_s), left);
+        QCOMPARE(storedNodes(*database, u"HF02"_s), QStringList{u"02|1|2"_s}); // another path's positions stay
         QVERIFY(!connection->inTransaction());
     }
 
@@ -273,7 +255,7 @@ private slots:
     {
         const QList<qlonglong> ids = nodeIds(u"HF01"_s);
         QCOMPARE(storeNodeOrder(*connection, {ids[2], ids[0], ids[1]}), OrderOutcome::Stored);
-        QCOMPARE(nodes(u"HF01"_s), (QStringList{u"02|2|1"_s, u"05|8|2"_s, u"02|1|3"_s}));
+        QCOMPARE(storedNodes(*database, u"HF01"_s), (QStringList{u"02|2|1"_s, u"05|8|2"_s, u"02|1|3"_s}));
         connection->clearStatementLog();
         QCOMPARE(storeNodeOrder(*connection, {}), OrderOutcome::NothingToStore);
         QCOMPARE(connection->statementLog(), QStringList());
@@ -288,26 +270,17 @@ private slots:
     // batch's three updates.
     void aFailureAtAnyStatementLeavesNothing_data()
     {
-        QTest::addColumn<int>("write");
-        QTest::addColumn<int>("failingStatement");
-        const int statements[] = {2, 2, 2, 3, 2, 3, 3};
-        for (int w = NewPathWrite; w <= OrderWrite; ++w)
-            for (int n = 1; n <= statements[w]; ++n)
-                QTest::addRow("%s, statement %d", WriteNames[w], n) << w << n;
+        addFailingStatementRows({{"new path", 2}, {"saved path", 2}, {"终止", 2}, {"删除", 3}, {"appending a node", 2},
+                                 {"removing a node", 3}, {"the order", 3}});
     }
 
     void aFailureAtAnyStatementLeavesNothing()
     {
-        QFETCH(int, write);
-        QFETCH(int, failingStatement);
+        QFETCH(int, scenario);
+        QFETCH(int, failAt);
         const QStringList before = pathTables(*database);
-        connection->failAtStatement(failingStatement);
-        QVERIFY_THROWS_EXCEPTION(db::DbError, run(Write(write)));
-        connection->failAtStatement(0);
-        QCOMPARE(pathTables(*database), before);
-        QVERIFY(!connection->inTransaction());
-        // The same write then goes through.
-        run(Write(write));
+        verifyFailureWritesNothing(*connection, failAt, [&] { return run(Write(scenario)); }, [&] { return pathTables(*database); },
+                                   true);
         QVERIFY(pathTables(*database) != before);
     }
 };

@@ -61,9 +61,10 @@ class TestApprovalPaths : public ApprovalPathWindowFixture
 
     void typePath(const QString &code, const QString &name, int category, const QDate &setOn)
     {
-        window->Text1->setText(code);
-        window->Text2->setText(name);
-        window->Combo2->setListIndex(category);
+        WindowDriver::typeOver(window->Text1, code);
+        WindowDriver::typeOver(window->Text2, name);
+        if (category >= 0)
+            WindowDriver::chooseEntry(window->Combo2, category);
         window->DTPicker1->setValue(setOn);
     }
 
@@ -178,7 +179,9 @@ private slots:
         // A click on the heading of an empty grid does nothing.
         chooseType();
         window->MSFlexGrid1->setRows(1);
-        emit window->MSFlexGrid1->cellClicked();
+        QSignalSpy clicks(window->MSFlexGrid1, &FlexGrid::cellClicked);
+        WindowDriver::clickHeading(window->MSFlexGrid1, 1);
+        QCOMPARE(clicks.size(), 1);
         QCOMPARE(state(), Browsing);
     }
 
@@ -229,7 +232,7 @@ private slots:
         click(window->Command6);
         typePath(u"HF05"_s, QString(), -1, FixtureToday);
         click(window->Command6);
-        window->Text2->setText(u"新路径"_s);
+        WindowDriver::typeOver(window->Text2, u"新路径"_s);
         click(window->Command6);
         QCOMPARE(shownTexts(), (QStringList{u"请输入流程代号"_s, u"请输入流程名称"_s, u"请选择部门类别"_s}));
         for (const MessageBoxes::Record &r : MessageBoxes::records()) {
@@ -280,7 +283,7 @@ private slots:
             click(window->Command7);
             typePath(u"HF05"_s, u"新路径"_s, 0, FixtureToday);
         } else {
-            window->Text2->setText(u"改过的名称"_s);
+            WindowDriver::typeOver(window->Text2, u"改过的名称"_s);
         }
         const QStringList before = pathTables(*database);
         DbConnection().failAtStatement(failingStatement);
@@ -308,8 +311,8 @@ private slots:
         chooseType();
         clickGridRow(2);
         const QStringList before = pathTables(*database);
-        window->Text2->setText(u"机关部门恢复（新）"_s);
-        window->Combo2->setListIndex(1);
+        WindowDriver::typeOver(window->Text2, u"机关部门恢复（新）"_s);
+        WindowDriver::chooseEntry(window->Combo2, 1);
         window->DTPicker1->setValue(QDate(2026, 12, 1));
         click(window->Command6);
         QCOMPARE(shownTexts(), QStringList());
@@ -335,7 +338,7 @@ private slots:
         chooseType();
         clickGridRow(1);
         click(window->Command7);
-        window->Text1->setText(u"HF09"_s);
+        WindowDriver::typeOver(window->Text1, u"HF09"_s);
         click(window->Command7);
         QCOMPARE(state(), PathSelected);
         QCOMPARE(window->Text1->text(), u"HF01"_s);
@@ -355,16 +358,14 @@ private slots:
             + DisplayFormats::shortDate(QDate(2026, 12, 31)) + u"？"_s;
 
         const QStringList before = pathTables(*database);
-        MessageBoxes::queueAnswer(MessageBoxes::Answer::No);
-        click(window->Command8);
+        clickAnswering(window->Command8, MessageBoxes::Answer::No);
         QCOMPARE(shownTexts(), QStringList{question});
         QCOMPARE(MessageBoxes::records()[0].buttons, MessageBoxes::Buttons::YesNo);
         QCOMPARE(pathTables(*database), before);
         QCOMPARE(state(), PathSelected);
 
         DbConnection().clearStatementLog();
-        MessageBoxes::queueAnswer(MessageBoxes::Answer::Yes);
-        click(window->Command8);
+        clickAnswering(window->Command8, MessageBoxes::Answer::Yes);
         QVERIFY(DbConnection().statementLog().contains(u"Update 作废恢复流程 Set 终止日期='2026-12-31' Where 流程代号='HF01'"_s));
         QCOMPARE(pathValue(u"HF01"_s, u"终止日期"_s), u"2026-12-31"_s);
         QCOMPARE(database->count(u"作废恢复流程设置"_s, u"流程代号='HF01'"_s), 2);
@@ -395,8 +396,7 @@ private slots:
         QVERIFY(openWindow());
         chooseType();
         clickGridRow(1);
-        MessageBoxes::queueAnswer(MessageBoxes::Answer::Yes);
-        click(window->Command9);
+        clickAnswering(window->Command9, MessageBoxes::Answer::Yes);
         QCOMPARE(shownTexts(), QStringList{u"确认要删除 “HF01 唯一路径” 的审批路径？"_s});
         QCOMPARE(database->count(u"作废恢复流程"_s), 0);
         QCOMPARE(database->count(u"作废恢复流程设置"_s), 1); // another path's node stays
@@ -415,11 +415,9 @@ private slots:
         chooseType();
         QCOMPARE(window->MSFlexGrid1->Rows(), 5);
         clickGridRow(2);
-        MessageBoxes::queueAnswer(MessageBoxes::Answer::No);
-        click(window->Command9);
+        clickAnswering(window->Command9, MessageBoxes::Answer::No);
         QCOMPARE(database->count(u"作废恢复流程"_s, u"流程代号='HF02'"_s), 1);
-        MessageBoxes::queueAnswer(MessageBoxes::Answer::Yes);
-        click(window->Command9);
+        clickAnswering(window->Command9, MessageBoxes::Answer::Yes);
         QCOMPARE(database->count(u"作废恢复流程"_s, u"流程代号='HF02'"_s), 0);
         QCOMPARE(database->count(u"作废恢复流程设置"_s, u"流程代号='HF02'"_s), 0);
         QCOMPARE(database->count(u"作废恢复流程设置"_s, u"流程代号='HF01'"_s), 2);
@@ -433,12 +431,7 @@ private slots:
 
     // A path is the one of its grid row (its ID), whatever its code holds: deleting or
     // ending "O'Brien x" leaves "O'Brien" and its nodes as they are.
-    void deletingAndTerminatingActOnThePathOfTheRow_data()
-    {
-        QTest::addColumn<bool>("terminate");
-        QTest::newRow("删除") << false;
-        QTest::newRow("终止") << true;
-    }
+    void deletingAndTerminatingActOnThePathOfTheRow_data() { addDeleteAndTerminateRows(); }
 
     void deletingAndTerminatingActOnThePathOfTheRow()
     {
@@ -454,8 +447,7 @@ private slots:
         QCOMPARE(window->Text2->text(), u"第二条"_s);
         QCOMPARE(listLines(window->List2), QStringList{u"财务处 财务处处长 [周明远]"_s});
         window->DTPicker2->setValue(QDate(2026, 12, 31));
-        MessageBoxes::queueAnswer(MessageBoxes::Answer::Yes);
-        click(terminate ? window->Command8 : window->Command9);
+        clickAnswering(terminate ? window->Command8 : window->Command9, MessageBoxes::Answer::Yes);
         QCOMPARE(database->count(u"作废恢复流程"_s, u"流程代号='O''Brien' and 终止日期 is null"_s), 1);
         QCOMPARE(database->count(u"作废恢复流程设置"_s, u"流程代号='O''Brien'"_s), 1);
         QCOMPARE(database->count(u"作废恢复流程"_s, u"流程代号='O''Brien x'"_s), terminate ? 1 : 0);
@@ -474,12 +466,11 @@ private slots:
         database->check().execute(u"delete from 作废恢复流程 where 流程代号='HF01'"_s);
         addPath(*database, u"HF01"_s, u"同代号的新路径"_s, u"02"_s, u"2026-12-01"_s);
         const QStringList before = pathTables(*database);
-        MessageBoxes::queueAnswer(MessageBoxes::Answer::Yes);
-        click(window->Command9);
+        clickAnswering(window->Command9, MessageBoxes::Answer::Yes);
         QCOMPARE(shownTexts().last(), u"该审批路径已不存在（可能已被他人删除），请重新选择恢复类型。"_s);
         QCOMPARE(pathTables(*database), before);
         // Saving it is refused in the error box, without an icon.
-        window->Text2->setText(u"改过的名称"_s);
+        WindowDriver::typeOver(window->Text2, u"改过的名称"_s);
         click(window->Command6);
         QCOMPARE(MessageBoxes::records().last().text,
                  u"错误号：%1\r\n错误描述：流程 HF01 已不存在，未能保存。"_s.arg(db::DbError::GenericFailure));
@@ -504,11 +495,9 @@ private slots:
         QFETCH(QString, code);
         QVERIFY(openWindow());
         chooseType(); // no path yet: a new one is entered at once
-        // Typed key by key, the ideographic blank included.
-        for (const QChar c : code)
-            QTest::sendKeyEvent(QTest::Click, window->Text1, Qt::Key_unknown, QString(c), Qt::NoModifier);
-        window->Text2->setText(u"新路径"_s);
-        window->Combo2->setListIndex(1);
+        WindowDriver::typeOver(window->Text1, code); // the ideographic blank included
+        WindowDriver::typeOver(window->Text2, u"新路径"_s);
+        WindowDriver::chooseEntry(window->Combo2, 1);
         QCOMPARE(window->Text1->text(), code);
         click(window->Command6);
         QCOMPARE(shownTexts(), QStringList{u"流程代号不能含有空格（包括首尾的空格），请重新输入！"_s});
@@ -535,9 +524,8 @@ private slots:
         clickGridRow(1);
         const QStringList before = pathTables(*database);
         const QStringList gridBefore = gridRow(1);
-        MessageBoxes::queueAnswer(MessageBoxes::Answer::Yes);
         DbConnection().failAtStatement(failingStatement);
-        click(terminate ? window->Command8 : window->Command9);
+        clickAnswering(terminate ? window->Command8 : window->Command9, MessageBoxes::Answer::Yes);
         DbConnection().failAtStatement(0);
         QCOMPARE(pathTables(*database), before);
         const QList<MessageBoxes::Record> boxes = MessageBoxes::records();

@@ -8,17 +8,6 @@ class TestPathNodes : public ApprovalPathWindowFixture
 {
     Q_OBJECT
 
-    // The stored nodes of a path, "department/post/position" in position order.
-    QStringList storedNodes(const QString &path = u"HF01"_s)
-    {
-        QStringList nodes;
-        db::Recordset r = database->check().open(
-            u"select 部门编号, 岗位编号, 顺序 from 作废恢复流程设置 where 流程代号 = '%1' order by 顺序, ID"_s.arg(path));
-        for (; !r.eof(); r.moveNext())
-            nodes << r.text(0) + u'/' + r.text(1) + u'/' + r.text(2);
-        return nodes;
-    }
-
     // The path HF01 with the nodes given as department/post pairs, selected in the window.
     void openPathWithNodes(const QList<QPair<QString, QString>> &nodes)
     {
@@ -32,30 +21,27 @@ class TestPathNodes : public ApprovalPathWindowFixture
         QVERIFY(window->Frame2->isEnabled());
     }
 
+    // A click on the department's line of the tree.
     void clickTreeNode(const QString &departmentCode)
     {
         KeyedTree *tree = window->TreeView1;
-        const int node = tree->indexOfKey(u"$"_s + departmentCode);
-        QVERIFY(node > 0);
+        QVERIFY(tree->indexOfKey(u"$"_s + departmentCode) > 0);
         tree->expandAll();
-        QTreeWidgetItem *item = nullptr;
-        for (QTreeWidgetItemIterator it(tree); *it; ++it)
-            if ((*it)->text(0).startsWith(departmentCode + u' '))
-                item = *it;
-        QVERIFY(item);
-        tree->scrollToItem(item);
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(item).center());
+        const QModelIndexList found = tree->model()->match(tree->model()->index(0, 0), Qt::DisplayRole, departmentCode + u' ', 1,
+                                                           Qt::MatchStartsWith | Qt::MatchRecursive);
+        QCOMPARE(found.size(), 1);
+        WindowDriver::clickEntry(tree, found[0]);
     }
 
     // Appends the post on the given line of the department's post list.
     void append(const QString &departmentCode, int line)
     {
         clickTreeNode(departmentCode);
-        window->List1->setListIndex(line);
+        selectLine(window->List1, line);
         click(window->Command1);
     }
 
-    void selectNode(int line) { window->List2->setListIndex(line); }
+    void selectNode(int line) { selectLine(window->List2, line); }
 
     // The tree as indented lines: two blanks per level.
     QStringList treeLines() const
@@ -189,14 +175,14 @@ private slots:
         openPathWithNodes({{u"05"_s, u"8"_s}});
         // Nothing happens without a selected post.
         clickTreeNode(u"02"_s);
-        window->List1->setListIndex(-1);
+        selectLine(window->List1, -1);
         click(window->Command1);
-        QCOMPARE(storedNodes(), QStringList{u"05/8/1"_s});
+        QCOMPARE(storedNodes(*database, u"HF01"_s), QStringList{u"05|8|1"_s});
 
         append(u"02"_s, 0);
         append(u"02"_s, 0); // the same post twice
         append(u"02"_s, 2); // the vacant post
-        QCOMPARE(storedNodes(), (QStringList{u"05/8/1"_s, u"02/1/2"_s, u"02/1/3"_s, u"02/10/4"_s}));
+        QCOMPARE(storedNodes(*database, u"HF01"_s), (QStringList{u"05|8|1"_s, u"02|1|2"_s, u"02|1|3"_s, u"02|10|4"_s}));
         QCOMPARE(listLines(window->List2), (QStringList{u"后勤集团 后勤集团财务科长 [王建国]"_s, u"财务处 财务处处长 [周明远]"_s,
                                                         u"财务处 财务处处长 [周明远]"_s, u"财务处 审计员 "_s}));
         QCOMPARE(window->nodes()[3].position, qint16(4));
@@ -209,7 +195,7 @@ private slots:
     {
         openPathWithNodes({{u"05"_s, u"8"_s}});
         clickTreeNode(u"02"_s);
-        window->List1->setListIndex(0);
+        selectLine(window->List1, 0);
         DbConnection().failAtStatement(1);
         click(window->Command1);
         DbConnection().failAtStatement(0);
@@ -217,10 +203,10 @@ private slots:
         QVERIFY(MessageBoxes::records()[0].text.startsWith(u"错误号："_s));
         QCOMPARE(window->List2->listCount(), 1);
         QCOMPARE(window->nodes().size(), 1);
-        QCOMPARE(storedNodes(), QStringList{u"05/8/1"_s});
+        QCOMPARE(storedNodes(*database, u"HF01"_s), QStringList{u"05|8|1"_s});
         // The next append takes the next position.
         click(window->Command1);
-        QCOMPARE(storedNodes(), (QStringList{u"05/8/1"_s, u"02/1/2"_s}));
+        QCOMPARE(storedNodes(*database, u"HF01"_s), (QStringList{u"05|8|1"_s, u"02|1|2"_s}));
     }
 
     // The list is read again from the table (which positions move is tested without the
@@ -232,7 +218,7 @@ private slots:
         append(u"02"_s, 0);
         QCOMPARE(shownTexts(), QStringList{u"该审批路径已不存在（可能已被他人删除），请重新选择恢复类型。"_s});
         QCOMPARE(window->List2->listCount(), 1);
-        QCOMPARE(storedNodes(), QStringList{u"05/8/1"_s});
+        QCOMPARE(storedNodes(*database, u"HF01"_s), QStringList{u"05|8|1"_s});
     }
 
     void removingANodeClosesTheGap()
@@ -240,7 +226,7 @@ private slots:
         openPathWithNodes({{u"05"_s, u"8"_s}, {u"02"_s, u"1"_s}, {u"02"_s, u"2"_s}});
         selectNode(1);
         click(window->Command2);
-        QCOMPARE(storedNodes(), (QStringList{u"05/8/1"_s, u"02/2/2"_s}));
+        QCOMPARE(storedNodes(*database, u"HF01"_s), (QStringList{u"05|8|1"_s, u"02|2|2"_s}));
         QCOMPARE(listLines(window->List2), (QStringList{u"后勤集团 后勤集团财务科长 [王建国]"_s, u"财务处 票据管理员 [张晓梅]"_s}));
         QCOMPARE(window->List2->listIndex(), -1);
         QCOMPARE(window->nodes()[1].position, qint16(2));
@@ -254,7 +240,7 @@ private slots:
         QCOMPARE(MessageBoxes::records().size(), 1);
         QVERIFY(MessageBoxes::records()[0].text.startsWith(u"错误号："_s));
         QCOMPARE(MessageBoxes::records()[0].icon, MessageBoxes::Icon::None);
-        QCOMPARE(storedNodes(), (QStringList{u"05/8/1"_s, u"02/1/2"_s}));
+        QCOMPARE(storedNodes(*database, u"HF01"_s), (QStringList{u"05|8|1"_s, u"02|1|2"_s}));
     }
 
     void aFailedRemovalLeavesThePositionsAsTheyWere_data()
@@ -297,7 +283,7 @@ private slots:
         QCOMPARE(window->nodes()[1].postCode, u"2"_s);
         QVERIFY(window->Command10->isEnabled());
         // Nothing is stored before "OK".
-        QCOMPARE(storedNodes(), (QStringList{u"05/8/1"_s, u"02/1/2"_s, u"02/2/3"_s}));
+        QCOMPARE(storedNodes(*database, u"HF01"_s), (QStringList{u"05|8|1"_s, u"02|1|2"_s, u"02|2|3"_s}));
 
         selectNode(0);
         click(window->Command4); // ↓
@@ -307,7 +293,7 @@ private slots:
         QVERIFY(DbConnection().statementLog().contains(reorderNodesSql({ids[2], ids[0], ids[1]})));
         QCOMPARE(reorderNodesSql({7, 3}), u" Update 作废恢复流程设置 Set 顺序=1 Where ID=7 Update 作废恢复流程设置 Set 顺序=2 Where ID=3"_s);
         QVERIFY(!window->Command10->isEnabled());
-        QCOMPARE(storedNodes(), (QStringList{u"02/2/1"_s, u"05/8/2"_s, u"02/1/3"_s}));
+        QCOMPARE(storedNodes(*database, u"HF01"_s), (QStringList{u"02|2|1"_s, u"05|8|2"_s, u"02|1|3"_s}));
         // The list read again shows the stored order.
         clickGridRow(1);
         QCOMPARE(itemData(window->List2), (QList<qint64>{ids[2], ids[0], ids[1]}));
@@ -329,7 +315,7 @@ private slots:
         click(window->Command3); // no selection: still enables "OK"
         QVERIFY(window->Command10->isEnabled());
         QCOMPARE(listLines(window->List2), lines);
-        QCOMPARE(storedNodes(), (QStringList{u"05/8/1"_s, u"02/1/2"_s}));
+        QCOMPARE(storedNodes(*database, u"HF01"_s), (QStringList{u"05|8|1"_s, u"02|1|2"_s}));
         QCOMPARE(MessageBoxes::records().size(), 0);
     }
 
@@ -342,7 +328,7 @@ private slots:
         // the first place move up.
         selectNode(1);
         click(window->Command2);
-        QCOMPARE(storedNodes(), (QStringList{u"02/1/1"_s, u"02/2/2"_s}));
+        QCOMPARE(storedNodes(*database, u"HF01"_s), (QStringList{u"02|1|1"_s, u"02|2|2"_s}));
         QCOMPARE(listLines(window->List2), (QStringList{u"财务处 财务处处长 [周明远]"_s, u"财务处 票据管理员 [张晓梅]"_s}));
     }
 
@@ -352,7 +338,7 @@ private slots:
         database->check().execute(u"delete from 作废恢复流程设置 where 岗位编号 = '8'"_s);
         selectNode(0);
         click(window->Command2);
-        QCOMPARE(storedNodes(), QStringList{u"02/1/2"_s});
+        QCOMPARE(storedNodes(*database, u"HF01"_s), QStringList{u"02|1|2"_s});
         QCOMPARE(window->List2->listCount(), 1);
     }
 
