@@ -56,11 +56,22 @@ class TestVoidReport : public QObject
     // Office, every item, December 2026 up to today, every payment method and cashier.
     void chooseFilters(int office = 0, int mode = 0)
     {
-        window->Combo1->setListIndex(office);
-        window->Check2->setValue(1);
+        chooseEntry(window->Combo1, office);
+        tick(window->Check2);
         window->DTPicker1->setValue(QDate(2026, 12, 1));
         window->DTPicker2->setValue(Today_);
-        window->Combo4->setListIndex(mode);
+        chooseEntry(window->Combo4, mode);
+    }
+
+    // A click on the tick of the tree's node with the key.
+    void clickTick(const QString &key)
+    {
+        KeyedTree *tree = window->TreeView1;
+        const QModelIndexList found = tree->model()->match(tree->model()->index(0, 0), Qt::DisplayRole,
+                                                           tree->text(tree->indexOfKey(key)), 1,
+                                                           Qt::MatchExactly | Qt::MatchRecursive);
+        QVERIFY(!found.isEmpty());
+        clickCheckOf(tree, found.first());
     }
 
     void run() { click(window->Command1[0]); }
@@ -157,23 +168,21 @@ private slots:
     {
         QVERIFY(open(window));
         KeyedTree *tree = window->TreeView1;
-        const int category = tree->indexOfKey(u"L物业收费"_s);
-        tree->setChecked(category, true);
-        emit tree->nodeChecked(category);
+        clickTick(u"L物业收费"_s);
+        QVERIFY(tree->isChecked(tree->indexOfKey(u"L物业收费"_s)));
         QVERIFY(tree->isChecked(tree->indexOfKey(u"X1"_s)) && tree->isChecked(tree->indexOfKey(u"X10"_s)));
         QVERIFY(!tree->isChecked(tree->indexOfKey(u"X3"_s)));
-        tree->setChecked(category, false);
-        emit tree->nodeChecked(category);
+        clickTick(u"L物业收费"_s);
         QVERIFY(!tree->isChecked(tree->indexOfKey(u"X2"_s)));
         // An item leaves its category as it is.
-        const int item = tree->indexOfKey(u"X3"_s);
-        tree->setChecked(item, true);
-        emit tree->nodeChecked(item);
+        clickTick(u"X3"_s);
+        QVERIFY(tree->isChecked(tree->indexOfKey(u"X3"_s)));
         QVERIFY(!tree->isChecked(tree->indexOfKey(u"L水电"_s)));
-        window->Check2->setValue(1);
+        clickCheckBox(window->Check2);
+        QCOMPARE(window->Check2->value(), 1);
         for (int n = 1; n <= tree->count(); ++n)
             QVERIFY(tree->isChecked(n));
-        window->Check2->setValue(0);
+        clickCheckBox(window->Check2);
         for (int n = 1; n <= tree->count(); ++n)
             QVERIFY(!tree->isChecked(n));
     }
@@ -185,16 +194,19 @@ private slots:
         addVoidedBills(*database);
         QVERIFY(open(window));
         DbConnection().clearStatementLog();
-        window->Check2->setValue(1);
+        tick(window->Check2);
         run(); // no office: nothing at all
         QCOMPARE(shownTexts(), QStringList());
         chooseFilters();
         window->DTPicker1->setValue(QDate(2026, 12, 10));
         run();
         window->DTPicker1->setValue(QDate(2026, 12, 1));
-        window->Check2->setValue(0);
-        KeyedTree *tree = window->TreeView1;
-        tree->setChecked(tree->indexOfKey(u"L物业收费"_s), true); // a category alone counts for nothing
+        tick(window->Check2, false);
+        // A category alone counts for nothing: ticked, its items unticked one by one.
+        clickTick(u"L物业收费"_s);
+        for (const QString &item : {u"X1"_s, u"X2"_s, u"X10"_s})
+            clickTick(item);
+        QVERIFY(window->TreeView1->isChecked(window->TreeView1->indexOfKey(u"L物业收费"_s)));
         run();
         QCOMPARE(shownTexts(), (QStringList{u"作废日期起始日期不能大于终止日期，请重新选择！"_s, u"请选择收费项目！"_s}));
         QCOMPARE(MessageBoxes::records()[0].title, MessageBoxes::executableName());
@@ -299,15 +311,15 @@ private slots:
         addVoidedBills(*database);
         QVERIFY(open(window));
         chooseFilters(0, 0);
-        window->Combo3->setListIndex(1); // 郑华
+        chooseEntry(window->Combo3, 1); // 郑华
         run();
         QCOMPARE(reportLines(), (QStringList{u"01-2026-01/00000002/垃圾清运费/80.25"_s, u"01-2026-02/00000001/水费/"_s,
                                              u"01-2026-02/00000001/物业费/9.99"_s, u"合计///90.24"_s}));
-        window->Combo3->setListIndex(0);
-        window->Combo2->setListIndex(2); // 转账
+        chooseEntry(window->Combo3, 0);
+        chooseEntry(window->Combo2, 2); // 转账
         run();
         QCOMPARE(reportLines(), (QStringList{u"01-2026-01/00000002/垃圾清运费/80.25"_s, u"合计///80.25"_s}));
-        window->Combo2->setListIndex(0);
+        chooseEntry(window->Combo2, 0);
         window->DTPicker1->setValue(Today_);
         run();
         QCOMPARE(reportLines(), (QStringList{u"01-2026-01/00000002/垃圾清运费/80.25"_s, u"合计///80.25"_s}));
@@ -322,10 +334,10 @@ private slots:
         const int rows = window->MSFlexGrid1->Rows();
         QVERIFY(rows > 1);
         // A failed check leaves the last result as it was.
-        window->Check2->setValue(0);
+        tick(window->Check2, false);
         run();
         QCOMPARE(window->MSFlexGrid1->Rows(), rows);
-        window->Check2->setValue(1);
+        tick(window->Check2);
         window->DTPicker1->setValue(QDate(2025, 1, 1));
         window->DTPicker2->setValue(QDate(2025, 1, 31));
         run();
@@ -526,7 +538,7 @@ private slots:
         window->DTPicker1->setValue(QDate(2026, 1, 1));
         QList<int> lines;
         for (int mode = 0; mode <= 2; ++mode) {
-            window->Combo4->setListIndex(mode);
+            chooseEntry(window->Combo4, mode);
             run();
             QCOMPARE(shownTexts(), QStringList());
             lines << std::max(0, window->MSFlexGrid1->Rows() - 2);
@@ -539,7 +551,7 @@ private slots:
     {
         QVERIFY(open(window));
         QCOMPARE(window->officeName(), QString());
-        window->Combo1->setListIndex(1);
+        chooseEntry(window->Combo1, 1);
         QCOMPARE(window->officeName(), u"西区物业管理处"_s);
     }
 };
