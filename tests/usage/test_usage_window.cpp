@@ -163,8 +163,7 @@ class TestUsageWindow : public QObject
     {
         for (int i = 0; i < types->listCount(); ++i)
             if (types->lineText(i) == name) {
-                types->setListIndex(i);
-                emit types->entryChosen();
+                chooseEntry(types, i);
                 return;
             }
         QFAIL(qPrintable(u"no type "_s + name));
@@ -445,9 +444,7 @@ private slots:
         addOffice();
         QVERIFY(openWindow());
         doubleClickNode(1);
-        grid->setRow(2);
-        grid->setCol(4);
-        emit grid->cellClicked();
+        clickFixedCell(grid, 2, 2);
         QCOMPARE(grid->TextMatrix(2, 1), u"√"_s);
         QCOMPARE(totals[0]->text(), u"1"_s);
     }
@@ -652,12 +649,11 @@ private slots:
         QVERIFY(rowOfBook(u"01-2025-03"_s) < 0);
 
         auto *reverse = new frm票据反核销;
-        reverse->show();
-        reverse->Text2->setText(u"01-2025-03"_s);
-        reverse->Command1_Click();
-        reverse->Text1->setText(u"HX2026001"_s);
-        MessageBoxes::queueAnswer(MessageBoxes::Answer::Yes);
-        reverse->Command3_Click();
+        QVERIFY(show(reverse));
+        typeOver(reverse->Text2, u"01-2025-03"_s);
+        click(reverse->Command1);
+        typeOver(reverse->Text1, u"HX2026001"_s);
+        clickAnswering(reverse->Command3, MessageBoxes::Answer::Yes);
         QCOMPARE(shownTexts().last(), u"反核销完成！"_s);
         delete reverse;
         QCOMPARE(database->count(u"票据核销记录"_s, u"核销记录编号 = 'HX2026001'"_s), 0);
