@@ -3,6 +3,7 @@
 // among the unused bills of the book its department holds.
 #include "ApprovalPathFixture.h"
 #include "ShownMessages.h"
+#include "platform/ui/PictureButton.h"
 #include "restore/Frm票据作废恢复申请.h"
 #include "restore/frm申请详细.h"
 #include "usage/frm票据核销.h"
@@ -41,9 +42,11 @@ class TestRestorationWorkflow : public ApprovalPathWindowFixture
     {
         OperatorContext().职能部门编号 = u"06"_s;
         auto *usage = new frm票据核销;
-        usage->show();
-        usage->TreeView1->setSelectedIndex(1);
-        usage->TreeView1_DblClick();
+        if (!WindowDriver::show(usage))
+            return {};
+        if (!usage->TreeView1->isVisible())
+            WindowDriver::click(usage->Command6);
+        WindowDriver::doubleClickEntry(usage->TreeView1, usage->TreeView1->model()->index(0, 0));
         const QStringList figures = {usage->MSFlexGrid1->TextMatrix(1, 8), usage->MSFlexGrid1->TextMatrix(1, 9),
                                      usage->MSFlexGrid1->TextMatrix(1, 10)};
         delete usage;
@@ -57,10 +60,10 @@ class TestRestorationWorkflow : public ApprovalPathWindowFixture
         auto *approval = new frm申请详细;
         QVERIFY(WindowDriver::show(approval));
         QCOMPARE(approval->List1->listCount(), 1);
-        approval->List1->setListIndex(0);
-        approval->Command4->click();
-        approval->Text2->setText(u"同意恢复"_s);
-        approval->Command2->click();
+        WindowDriver::clickEntry(approval->List1, approval->List1->model()->index(0, 0));
+        WindowDriver::click(approval->Command4);
+        WindowDriver::typeOver(approval->Text2, u"同意恢复"_s);
+        WindowDriver::click(approval->Command2);
         QCOMPARE(shownTexts().last(), u"审批完成!"_s);
         QCOMPARE(approval->List1->listCount(), 0);
         delete approval;
@@ -87,16 +90,14 @@ private slots:
         OperatorContext().职能部门名称 = u"物业管理中心"_s;
         OperatorContext().部门类别代号 = u"02"_s;
         auto *application = new Frm票据作废恢复申请;
-        application->show();
-        application->Text1->setText(u"01-2026-01"_s);
-        application->Text2->setText(u"00000002"_s);
-        application->Command1->click();
-        application->MSFlexGrid1->setRow(1);
-        emit application->MSFlexGrid1->cellClicked();
-        MessageBoxes::queueAnswer(MessageBoxes::Answer::Yes);
-        application->Command4->click();
-        application->Text3->setText(u"金额核对无误，申请恢复"_s);
-        application->Command6->click();
+        QVERIFY(WindowDriver::show(application));
+        WindowDriver::typeOver(application->Text1, u"01-2026-01"_s);
+        WindowDriver::typeOver(application->Text2, u"00000002"_s);
+        WindowDriver::click(application->Command1);
+        WindowDriver::clickCell(application->MSFlexGrid1, 1, 2);
+        WindowDriver::clickAnswering(application->Command4, MessageBoxes::Answer::Yes);
+        WindowDriver::typeOver(application->Text3, u"金额核对无误，申请恢复"_s);
+        WindowDriver::click(application->Command6);
         QCOMPARE(shownTexts().last(), u"已提交，请等待审批。"_s);
 
         // The three posts of the path, in turn.
@@ -118,9 +119,8 @@ private slots:
         QCOMPARE(bookFigures(), (QStringList{u"2"_s, u"0"_s, u"1"_s}));
 
         // The applicant sees every step agreed.
-        application->Command7->click();
-        application->MSFlexGrid3->setRow(1);
-        emit application->MSFlexGrid3->cellClicked();
+        WindowDriver::click(application->Command7);
+        WindowDriver::clickCell(application->MSFlexGrid3, 1, 2);
         QCOMPARE(application->MSFlexGrid4->Rows(), 4);
         QCOMPARE(application->MSFlexGrid4->TextMatrix(3, 3), u"周明远"_s);
         QCOMPARE(application->MSFlexGrid4->TextMatrix(3, 5), u"同意恢复"_s);
