@@ -116,18 +116,15 @@ class TestRestorationApproval : public QObject
 
     void decide(QPushButton *button, const QString &opinion)
     {
-        window->Command4->click();
-        window->Text2->setText(opinion);
-        button->click();
+        WindowDriver::click(window->Command4);
+        WindowDriver::typeOver(window->Text2, opinion);
+        WindowDriver::click(button);
     }
 
     // A mouse click on a line of the list, as the operator clicks it.
     void clickLine(int line)
     {
-        ListBox *list = window->List1;
-        const QPoint at = list->visualItemRect(list->item(line)).center();
-        QTest::mousePress(list->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, at);
+        WindowDriver::clickEntry(window->List1, window->List1->model()->index(line, 0));
     }
 
     QStringList lines() const
@@ -219,13 +216,13 @@ private slots:
         // The first line is selected; an approved application offers no "处理".
         QCOMPARE(window->List1->listIndex(), 0);
         QVERIFY(window->Command4->isEnabled());
-        window->List1->setListIndex(2);
+        clickLine(2);
         QVERIFY(!window->Command4->isEnabled());
-        window->List1->setListIndex(1);
+        clickLine(1);
         QVERIFY(window->Command4->isEnabled()); // a rejected one can still be decided
 
         DbConnection().clearStatementLog();
-        window->Check1->setValue(1);
+        WindowDriver::tick(window->Check1);
         QCOMPARE(DbConnection().statementLog().value(0), applicationListSql(u"8"_s, true));
         QCOMPARE(lines().size(), 3);
         QCOMPARE(window->MSFlexGrid1->ColWidth(window->MSFlexGrid1->Cols() - 1), 0);
@@ -249,10 +246,10 @@ private slots:
         QCOMPARE(lines().size(), 2);
         // A failing list query is passed over without a report; the next load works.
         DbConnection().failAtStatement(1);
-        window->Check1->setValue(1);
+        WindowDriver::tick(window->Check1);
         QCOMPARE(lines().size(), 0);
         QVERIFY(MessageBoxes::records().isEmpty());
-        window->Check1->setValue(0);
+        WindowDriver::tick(window->Check1, false);
         QCOMPARE(lines().size(), 2);
     }
 
@@ -279,7 +276,7 @@ private slots:
         QCOMPARE(window->MSFlexGrid1->ColWidth(8), 0);
         QVERIFY(MessageBoxes::records().isEmpty());
         QVERIFY(!window->Frame1->isVisible());
-        window->Command4->click();
+        WindowDriver::click(window->Command4);
         QVERIFY(window->Frame1->isVisible());
     }
 
@@ -301,7 +298,7 @@ private slots:
         addApplication(u"06物业管理中心4"_s, u"审批中"_s, u"1:P"_s);
         openAs(Wang);
         DbConnection().failAtStatement(1);
-        window->List1->setListIndex(1);
+        clickLine(1);
         QCOMPARE(MessageBoxes::records().size(), 1);
         QCOMPARE(MessageBoxes::records()[0].icon, Icon::Critical);
         QCOMPARE(MessageBoxes::records()[0].title, MessageBoxes::applicationTitle());
@@ -316,11 +313,11 @@ private slots:
         const qlonglong a = addApplication(u"06物业管理中心3"_s, u"审批中"_s, u"1:P"_s);
         const qlonglong b = addApplication(u"06物业管理中心4"_s, u"审核不通过"_s, u"1:R"_s);
         openAs(Wang);
-        window->Command4->click();
-        window->List1->setListIndex(1);
+        WindowDriver::click(window->Command4);
+        clickLine(1);
         QVERIFY(window->Frame1->isVisible());
-        window->Text2->setText(u"复议仍不同意"_s);
-        window->Command3->click();
+        WindowDriver::typeOver(window->Text2, u"复议仍不同意"_s);
+        WindowDriver::click(window->Command3);
         QCOMPARE(state(a), u"审批中|NULL|NULL"_s);
         QCOMPARE(state(b), u"审核不通过|False|"_s + DecidedAt);
         QCOMPARE(lines().size(), 1);
@@ -347,7 +344,7 @@ private slots:
         QCOMPARE(window->selected().id, a);
         const QStringList stepsOfA = steps(u"06物业管理中心3"_s);
         if (panelShown)
-            window->Command4->click();
+            WindowDriver::click(window->Command4);
         clickLine(1);
         QCOMPARE(window->selected().id, b);
         QCOMPARE(window->selected().number, u"06物业管理中心4"_s);
@@ -581,7 +578,7 @@ private slots:
         openAs(Zhou);
         std::unique_ptr<frm申请详细> first(window.data());
         window.clear();
-        first->Command4->click();
+        WindowDriver::click(first->Command4);
 
         setDbConnection(db::Connection::openSqlite(database->path()));
         OperatorContext().姓名 = u"钱丽"_s;
@@ -592,8 +589,8 @@ private slots:
 
         setDbConnection(db::Connection::openSqlite(database->path()));
         OperatorContext().姓名 = Zhou.name;
-        first->Text2->setText(agree ? u"同意恢复"_s : u"不予恢复"_s);
-        (agree ? first->Command2 : first->Command3)->click();
+        WindowDriver::typeOver(first->Text2, agree ? u"同意恢复"_s : u"不予恢复"_s);
+        WindowDriver::click(agree ? first->Command2 : first->Command3);
         QCOMPARE(texts(), u"该审批环节已由 钱丽 于 "_s
                               + DisplayFormats::shortDateTime(QDateTime::fromString(DecidedAt, u"yyyy-MM-dd HH:mm:ss"_s))
                               + (otherAgreed ? u" 同意"_s : u" 不同意"_s) + u"，本次审批未保存。 / 提示！"_s);
@@ -624,13 +621,13 @@ private slots:
         QFETCH(int, statements);
         addApplication(u"06物业管理中心3"_s, u"审批中"_s, before);
         openAs(QList<Approver>{Wang, Sun, Zhou}[approver]);
-        window->Command4->click();
-        window->Text2->setText(agree ? u"同意恢复"_s : u"不予恢复"_s);
+        WindowDriver::click(window->Command4);
+        WindowDriver::typeOver(window->Text2, agree ? u"同意恢复"_s : u"不予恢复"_s);
         const QStringList tables = dump();
         for (int n = 1; n <= statements + 1; ++n) {
             MessageBoxes::clearRecords();
             DbConnection().failAtStatement(n);
-            (agree ? window->Command2 : window->Command3)->click();
+            WindowDriver::click(agree ? window->Command2 : window->Command3);
             DbConnection().failAtStatement(0);
             const QList<MessageBoxes::Record> shown = MessageBoxes::records();
             if (n > statements) {
@@ -663,16 +660,16 @@ private slots:
         setDbConnection(db::Connection::openSqlite(file));
         openAs(Wang);
         QCOMPARE(lines().size(), 7);
-        window->Check1->setValue(1);
+        WindowDriver::tick(window->Check1);
         QCOMPARE(lines().size(), 5);
         // 06物业管理中心8: the bill was issued before 物业管理中心 closed October.
-        window->List1->setListIndex(4);
+        clickLine(4);
         QCOMPARE(window->selected().number, u"06物业管理中心8"_s);
         decide(window->Command2, QString());
         QCOMPARE(texts(), u"开票日期小于封帐日期，不能重开票据！ / 注意！"_s);
 
-        window->List1->setListIndex(0);
-        window->Text2->setText(u"情况属实，同意"_s);
+        clickLine(0);
+        WindowDriver::typeOver(window->Text2, u"情况属实，同意"_s);
         QApplication::processEvents();
         const QString screens = qEnvironmentVariable("TESSALINE_BUILD_DIR", QDir::currentPath()) + u"/screens"_s;
         QDir().mkpath(screens);
