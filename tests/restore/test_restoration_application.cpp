@@ -89,8 +89,8 @@ class TestRestorationApplication : public QObject
 
     void search(const QString &book, const QString &bill)
     {
-        window->Text1->setText(book);
-        window->Text2->setText(bill);
+        typeOver(window->Text1, book);
+        typeOver(window->Text2, bill);
         click(window->Command1);
     }
 
@@ -107,7 +107,7 @@ class TestRestorationApplication : public QObject
     {
         startApplying(book, bill);
         QVERIFY(window->Frame1->isVisible());
-        window->Text3->setText(reason);
+        typeOver(window->Text3, reason);
         click(window->Command6);
     }
 
@@ -230,20 +230,20 @@ private slots:
         addPaths();
         QVERIFY(open(window));
         // Blanks only: nothing happens.
-        window->Text1->setText(u" "_s);
-        window->Text2->setText(u"00000001"_s);
+        typeOver(window->Text1, u" "_s);
+        typeOver(window->Text2, u"00000001"_s);
         click(window->Command4);
-        window->Text1->setText(u"01-2026-01"_s);
-        window->Text2->setText(u"99999999"_s);
+        typeOver(window->Text1, u"01-2026-01"_s);
+        typeOver(window->Text2, u"99999999"_s);
         click(window->Command4);
-        window->Text2->setText(u"00000003"_s);
+        typeOver(window->Text2, u"00000003"_s);
         click(window->Command4);
         QCOMPARE(shownTexts(), (QStringList{u"未查到相关票据信息"_s, u"发票尚未作废，无法提交审批！"_s}));
         QCOMPARE(MessageBoxes::records()[1].title, u"提示！"_s);
         QVERIFY(!window->Frame1->isVisible());
 
         MessageBoxes::clearRecords();
-        window->Text2->setText(u"00000001"_s);
+        typeOver(window->Text2, u"00000001"_s);
         clickAnswering(window->Command4, MessageBoxes::Answer::No);
         QCOMPARE(shownTexts(), QStringList{u"请确定是否要对发票本为：01-2026-01 票据编号为： 00000001 进行处理吗？"_s});
         QVERIFY(!window->Frame1->isVisible());
@@ -252,7 +252,7 @@ private slots:
         QCOMPARE(window->Label5->text(), u"01-2026-01"_s);
         QCOMPARE(window->Label6->text(), u"00000001"_s);
         QCOMPARE(window->Option1->text(), u"作废恢复"_s);
-        window->Text3->setText(u"草稿"_s);
+        typeOver(window->Text3, u"草稿"_s);
         click(window->Command5);
         QVERIFY(!window->Frame1->isVisible());
         QVERIFY(window->Text3->text().isEmpty());
@@ -308,8 +308,8 @@ private slots:
         QVERIFY(open(window));
         startApplying(u"01-2026-02"_s, u"00000001"_s);
         // The operator types the numbers of another bill without clicking its row.
-        window->Text1->setText(u"01-2026-01"_s);
-        window->Text2->setText(u"00000002"_s);
+        typeOver(window->Text1, u"01-2026-01"_s);
+        typeOver(window->Text2, u"00000002"_s);
         click(window->Command6);
         const QString number = u"06物业管理中心1"_s;
         QCOMPARE(applicationValue(number, u"票据ID"_s), QString::number(billId(u"01-2026-01"_s, u"00000002"_s)));
@@ -326,9 +326,9 @@ private slots:
         addPaths();
         QVERIFY(open(window));
         startApplying(u"01-2026-01"_s, u"00000001"_s);
-        window->Text2->setText(u"77777777"_s);
+        typeOver(window->Text2, u"77777777"_s);
         click(window->Command6);
-        window->Text2->setText(u"00000003"_s);
+        typeOver(window->Text2, u"00000003"_s);
         click(window->Command6);
         QCOMPARE(shownTexts().mid(1), (QStringList{u"未查到相关票据信息"_s, u"发票尚未作废，无法提交审批！"_s}));
         QCOMPARE(workflowTables(*database), (QStringList{u"--"_s, u"--"_s, u"--"_s, u"--"_s}));
@@ -444,7 +444,7 @@ private slots:
                                                         DisplayFormats::shortDate(QDate(2026, 11, 20)),
                                                         DisplayFormats::shortDateTime(SubmittedAt), u"审批中"_s}));
         // "仅显示审批中" counts at the next listing.
-        window->Check1->setValue(1);
+        tick(window->Check1);
         QCOMPARE(applications->Rows(), 3);
         click(window->Command7);
         QCOMPARE(applications->Rows(), 2);
