@@ -136,14 +136,14 @@ class TestReverseWriteOff : public QObject
 
     void lookUp(const QString &book)
     {
-        window->Text2->setText(book);
+        typeOver(window->Text2, book);
         click(window->Command1);
     }
     // Looks the book up, types the record and confirms the reverse with the answer.
     void reverse(const QString &book, const QString &record, Answer answer = Answer::Yes)
     {
         lookUp(book);
-        window->Text1->setText(record);
+        typeOver(window->Text1, record);
         clickAnswering(window->Command3, answer);
     }
     QString expectedBlock(const QString &book, const QString &returned, const QString &department)
@@ -399,8 +399,8 @@ private slots:
         const QStringList before = dump();
         QVERIFY(open(window));
         lookUp(BookA);
-        window->Text2->setText(book);
-        window->Text1->setText(record);
+        typeOver(window->Text2, book);
+        typeOver(window->Text1, record);
         clickAnswering(window->Command3, answer);
         QCOMPARE(texts(), after);
         const MessageBoxes::Record last = MessageBoxes::records().last();
@@ -434,7 +434,7 @@ private slots:
         QTest::keyClick(window->Command1, Qt::Key_Return);
         QCOMPARE(MessageBoxes::records().size(), asked);
         QVERIFY(window->Command3->isEnabled());
-        window->Text1->setText(Record);
+        typeOver(window->Text1, Record);
         MessageBoxes::queueAnswer(Answer::Yes);
         window->Text2->setFocus();
         QTest::keyClick(window->Text2, Qt::Key_Return);
@@ -462,7 +462,7 @@ private slots:
         const QStringList before = dump();
         QVERIFY(open(window));
         lookUp(BookA);
-        window->Text1->setText(Record);
+        typeOver(window->Text1, Record);
         DbConnection().failAtStatement(failAt);
         clickAnswering(window->Command3, Answer::Yes);
         QCOMPARE(dump(), before);
