@@ -388,8 +388,8 @@ private slots:
         QVERIFY(machineLine(u"M01 财务处"_s) > 0);
 
         // An ordinary type: its count, no machine, no tax control, its face value.
-        machines->setListIndex(machineLine(u"M01 财务处"_s));
-        numberBox->setText(u"555"_s);
+        chooseEntry(machines, machineLine(u"M01 财务处"_s));
+        typeOver(numberBox, u"555"_s);
         clickNode(2);
         QCOMPARE(tree->selectedIndex(), 2);
         QCOMPARE(countField->text(), u"25"_s);
@@ -409,7 +409,7 @@ private slots:
         clickNode(1);
         QVERIFY(machines->isEnabled());
         QCOMPARE(countField->text(), u"50"_s);
-        machines->setListIndex(machineLine(u"M01 财务处"_s));
+        chooseEntry(machines, machineLine(u"M01 财务处"_s));
         enter(u"00012001"_s);
         QCOMPARE(bookValue(u"21-2011"_s, u"税控机编号"_s).toString(), u"M01"_s);
         QCOMPARE(bookValue(u"21-2011"_s, u"份数"_s).toInt(), 50);
@@ -602,7 +602,7 @@ private slots:
         QCOMPARE(database->count(u"票据"_s), 0);
 
         MessageBoxes::clearRecords();
-        numberBox->setText(longest);
+        typeOver(numberBox, longest);
         clickConfirm();
         QCOMPARE(shownTexts(), QStringList{u"录入完成！"_s});
         QCOMPARE(billNumbers(u"21-2011"_s), QStringList{longest});
@@ -801,7 +801,7 @@ private slots:
         QVERIFY(openWindow());
         QVERIFY(machineLine(u"M01 财务处"_s) > 0);
         clickNode(1);
-        machines->setListIndex(machineLine(u"M01 财务处"_s));
+        chooseEntry(machines, machineLine(u"M01 财务处"_s));
         enter(u"00012001"_s);
         clickNode(2);
         enter(u"3300001"_s);
