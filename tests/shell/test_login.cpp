@@ -30,8 +30,8 @@ class TestLogin : public QObject
 
     void signIn(frmLogin *login, const QString &user, const QString &password)
     {
-        login->TxtUser->setText(user);
-        login->txtPassword->setText(password);
+        WindowDriver::typeOver(login->TxtUser, user);
+        WindowDriver::typeOver(login->txtPassword, password);
         WindowDriver::click(login->cmdOK);
     }
 

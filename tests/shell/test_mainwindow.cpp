@@ -1,6 +1,7 @@
 // The main window: menus by permission, windows opened once, log-off and switch of
 // operator, banner and background, and the about box.
 #include "ShellTestSupport.h"
+#include "WindowDriver.h"
 #include "platform/ui/ListBox.h"
 #include "platform/ui/PictureButton.h"
 #include "shell/BannerStrip.h"
@@ -310,8 +311,8 @@ private slots:
         login->Form_Load();
         login->show();
         QVERIFY(QTest::qWaitForWindowActive(login));
-        login->TxtUser->setText(QStringLiteral("u1"));
-        login->txtPassword->setText(QStringLiteral("pw1"));
+        WindowDriver::typeOver(login->TxtUser, QStringLiteral("u1"));
+        WindowDriver::typeOver(login->txtPassword, QStringLiteral("pw1"));
         login->cmdOK->setFocus();
         QTest::keyClick(login->cmdOK, Qt::Key_Space);
         MDIForm1 *main = MDIForm1::existingInstance();
@@ -388,12 +389,11 @@ private slots:
             QCOMPARE(login->Tag, QStringLiteral("切换"));
             QVERIFY(login->txtPassword->text().isEmpty());
             QCOMPARE(login->TxtUser->text(), QStringLiteral("u1"));
-            login->TxtUser->setText(QStringLiteral("u2"));
-            login->txtPassword->setText(QStringLiteral("pw2"));
-            login->cmdOK_Click();
+            WindowDriver::typeOver(login->TxtUser, QStringLiteral("u2"));
+            WindowDriver::typeOver(login->txtPassword, QStringLiteral("pw2"));
+            WindowDriver::click(login->cmdOK);
             const int main = login->List1->item(0)->text().contains(QStringLiteral("主要")) ? 0 : 1;
-            login->List1->setCurrentRow(main);
-            login->List1_DblClick();
+            WindowDriver::doubleClickEntry(login->List1, login->List1->model()->index(main, 0));
         });
         main->注销_Click();
         QVERIFY(main->clientArea()->subWindowList().isEmpty());
@@ -408,9 +408,9 @@ private slots:
         MDIForm1 *main = signInAs(QStringLiteral("u1"), QStringLiteral("pw1"));
         frmLogin *login = frmLogin::instance();
         QTimer::singleShot(0, login, [login] {
-            login->TxtUser->setText(QStringLiteral("supVr"));
-            login->txtPassword->setText(QStringLiteral("tulipa"));
-            login->cmdOK_Click();
+            WindowDriver::typeOver(login->TxtUser, QStringLiteral("supVr"));
+            WindowDriver::typeOver(login->txtPassword, QStringLiteral("tulipa"));
+            WindowDriver::click(login->cmdOK);
         });
         main->注销_Click();
         QCOMPARE(OperatorContext().工号, QStringLiteral("超级用户"));
