@@ -58,8 +58,8 @@ class TestVoidReport : public QObject
     {
         chooseEntry(window->Combo1, office);
         tick(window->Check2);
-        window->DTPicker1->setValue(QDate(2026, 12, 1));
-        window->DTPicker2->setValue(Today_);
+        WindowDriver::typeDate(window->DTPicker1, QDate(2026, 12, 1));
+        WindowDriver::typeDate(window->DTPicker2, Today_);
         chooseEntry(window->Combo4, mode);
     }
 
@@ -198,9 +198,9 @@ private slots:
         run(); // no office: nothing at all
         QCOMPARE(shownTexts(), QStringList());
         chooseFilters();
-        window->DTPicker1->setValue(QDate(2026, 12, 10));
+        WindowDriver::typeDate(window->DTPicker1, QDate(2026, 12, 10));
         run();
-        window->DTPicker1->setValue(QDate(2026, 12, 1));
+        WindowDriver::typeDate(window->DTPicker1, QDate(2026, 12, 1));
         tick(window->Check2, false);
         // A category alone counts for nothing: ticked, its items unticked one by one.
         clickTick(u"L物业收费"_s);
@@ -320,7 +320,7 @@ private slots:
         run();
         QCOMPARE(reportLines(), (QStringList{u"01-2026-01/00000002/垃圾清运费/80.25"_s, u"合计///80.25"_s}));
         chooseEntry(window->Combo2, 0);
-        window->DTPicker1->setValue(Today_);
+        WindowDriver::typeDate(window->DTPicker1, Today_);
         run();
         QCOMPARE(reportLines(), (QStringList{u"01-2026-01/00000002/垃圾清运费/80.25"_s, u"合计///80.25"_s}));
     }
@@ -338,8 +338,8 @@ private slots:
         run();
         QCOMPARE(window->MSFlexGrid1->Rows(), rows);
         tick(window->Check2);
-        window->DTPicker1->setValue(QDate(2025, 1, 1));
-        window->DTPicker2->setValue(QDate(2025, 1, 31));
+        WindowDriver::typeDate(window->DTPicker1, QDate(2025, 1, 1));
+        WindowDriver::typeDate(window->DTPicker2, QDate(2025, 1, 31));
         run();
         QCOMPARE(window->MSFlexGrid1->Rows(), 1);
         QCOMPARE(window->MSFlexGrid1->MergeCells(), 3);
@@ -366,7 +366,7 @@ private slots:
         run();
         QCOMPARE(reportLines(), (QStringList{u"01-2025-09/00000001/物业费/12.00"_s, u"合计///12.00"_s}));
 
-        window->DTPicker2->setValue(QDate(2026, 12, 10));
+        WindowDriver::typeDate(window->DTPicker2, QDate(2026, 12, 10));
         for (DatePicker *picker : {window->DTPicker1, window->DTPicker2})
             QVERIFY2(picker->width() >= picker->sizeHint().width(),
                      qPrintable(u"%1 < %2"_s.arg(picker->width()).arg(picker->sizeHint().width())));
@@ -407,8 +407,8 @@ private slots:
         QCOMPARE(wide, TextMeasure::widthTwips(window->font(), u"01-2026-01-长长的票据簿编号"_s) + 95);
         // The amount column takes its widest amount, the total included.
         QVERIFY(window->MSFlexGrid1->ColWidth(6) >= TextMeasure::widthTwips(window->font(), u"2342.24"_s) + 95);
-        window->DTPicker1->setValue(QDate(2025, 1, 1));
-        window->DTPicker2->setValue(QDate(2025, 1, 2));
+        WindowDriver::typeDate(window->DTPicker1, QDate(2025, 1, 1));
+        WindowDriver::typeDate(window->DTPicker2, QDate(2025, 1, 2));
         run();
         QCOMPARE(window->MSFlexGrid1->ColWidth(1), wide);
     }
@@ -535,7 +535,7 @@ private slots:
         QVERIFY(open(window));
         QVERIFY(window->Combo1->listCount() >= 2);
         chooseFilters(0, 0);
-        window->DTPicker1->setValue(QDate(2026, 1, 1));
+        WindowDriver::typeDate(window->DTPicker1, QDate(2026, 1, 1));
         QList<int> lines;
         for (int mode = 0; mode <= 2; ++mode) {
             chooseEntry(window->Combo4, mode);

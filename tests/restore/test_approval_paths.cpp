@@ -65,7 +65,7 @@ class TestApprovalPaths : public ApprovalPathWindowFixture
         WindowDriver::typeOver(window->Text2, name);
         if (category >= 0)
             WindowDriver::chooseEntry(window->Combo2, category);
-        window->DTPicker1->setValue(setOn);
+        WindowDriver::typeDate(window->DTPicker1, setOn);
     }
 
 private slots:
@@ -313,7 +313,7 @@ private slots:
         const QStringList before = pathTables(*database);
         WindowDriver::typeOver(window->Text2, u"机关部门恢复（新）"_s);
         WindowDriver::chooseEntry(window->Combo2, 1);
-        window->DTPicker1->setValue(QDate(2026, 12, 1));
+        WindowDriver::typeDate(window->DTPicker1, QDate(2026, 12, 1));
         click(window->Command6);
         QCOMPARE(shownTexts(), QStringList());
         QCOMPARE(pathValue(u"HF02"_s, u"流程名称"_s), u"机关部门恢复（新）"_s);
@@ -353,7 +353,7 @@ private slots:
         QVERIFY(openWindow());
         chooseType();
         clickGridRow(1);
-        window->DTPicker2->setValue(QDate(2026, 12, 31));
+        WindowDriver::typeDate(window->DTPicker2, QDate(2026, 12, 31));
         const QString question = u"确认要终止 “HF01 后勤服务单位作废恢复” 的审批路径，终止日期为"_s
             + DisplayFormats::shortDate(QDate(2026, 12, 31)) + u"？"_s;
 
@@ -446,7 +446,7 @@ private slots:
         QCOMPARE(window->Text1->text(), u"O'Brien x"_s);
         QCOMPARE(window->Text2->text(), u"第二条"_s);
         QCOMPARE(listLines(window->List2), QStringList{u"财务处 财务处处长 [周明远]"_s});
-        window->DTPicker2->setValue(QDate(2026, 12, 31));
+        WindowDriver::typeDate(window->DTPicker2, QDate(2026, 12, 31));
         clickAnswering(terminate ? window->Command8 : window->Command9, MessageBoxes::Answer::Yes);
         QCOMPARE(database->count(u"作废恢复流程"_s, u"流程代号='O''Brien' and 终止日期 is null"_s), 1);
         QCOMPARE(database->count(u"作废恢复流程设置"_s, u"流程代号='O''Brien'"_s), 1);
