@@ -26,7 +26,8 @@ int runWorker(const QString &file, const QString &department, qint64 startAt)
     OperatorContext().职能部门名称 = department == u"06"_s ? u"物业管理中心"_s : u"财务处"_s;
     OperatorContext().部门类别代号 = u"02"_s;
     auto *window = new Frm票据作废恢复申请;
-    window->show();
+    if (!WindowDriver::show(window))
+        return 1;
     // Both workers begin at the same moment, so their submissions interleave.
     while (QDateTime::currentMSecsSinceEpoch() < startAt)
         QThread::msleep(1);
@@ -35,10 +36,10 @@ int runWorker(const QString &file, const QString &department, qint64 startAt)
     const int firstBill = department == u"06"_s ? 1 : SubmissionsPerWorker + 1;
     for (int n = 1; n <= SubmissionsPerWorker; ++n) {
         MessageBoxes::clearRecords();
-        window->Text1->setText(u"01-2026-01"_s);
-        window->Text2->setText(u"%1"_s.arg(firstBill + n - 1, 8, 10, QLatin1Char('0')));
-        window->Text3->setText(u"并发申请 %1"_s.arg(n));
-        window->Command6->click();
+        WindowDriver::typeOver(window->Text1, u"01-2026-01"_s);
+        WindowDriver::typeOver(window->Text2, u"%1"_s.arg(firstBill + n - 1, 8, 10, QLatin1Char('0')));
+        WindowDriver::typeOver(window->Text3, u"并发申请 %1"_s.arg(n));
+        WindowDriver::click(window->Command6);
         for (const MessageBoxes::Record &r : MessageBoxes::records()) {
             if (r.text == u"已提交，请等待审批。"_s)
                 ++done;

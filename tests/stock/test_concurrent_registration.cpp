@@ -5,6 +5,7 @@
 // The test starts itself twice more as workers ("--worker FILE NAME"); each worker
 // drives a real stock-in window through its controls and prints what it was told.
 #include "TestDatabase.h"
+#include "WindowDriver.h"
 #include "platform/db/Connection.h"
 #include "platform/ui/KeyedTree.h"
 #include "platform/ui/MessageBoxes.h"
@@ -60,7 +61,8 @@ int runWorker(const QString &file)
     setClockForTests(SomeDay);
     MessageBoxes::startScripting();
     auto *window = new frm票据入库;
-    window->show();
+    if (!WindowDriver::show(window))
+        return 1;
     auto *tree = window->findChild<KeyedTree *>(u"TreeView1"_s);
     auto *numberBox = window->findChild<QLineEdit *>(u"Text3"_s);
     auto *newButton = window->findChild<QPushButton *>(u"Command1"_s);
@@ -70,13 +72,12 @@ int runWorker(const QString &file)
     QStringList other;
     for (int n = 1; n <= NumbersPerBook; ++n) {
         for (int node = 1; node <= 2; ++node) {
-            tree->setSelectedIndex(node);
-            window->TreeView1_NodeClick(node);
+            WindowDriver::clickEntry(tree, tree->model()->index(node - 1, 0));
             MessageBoxes::clearRecords();
             if (newButton->text() == u"新增"_s)
-                newButton->click();
-            numberBox->setText(QString::number(n).rightJustified(8, u'0'));
-            confirmButton->click();
+                WindowDriver::click(newButton);
+            WindowDriver::typeOver(numberBox, QString::number(n).rightJustified(8, u'0'));
+            WindowDriver::click(confirmButton);
             for (const MessageBoxes::Record &r : MessageBoxes::records()) {
                 if (r.text == u"录入完成！"_s)
                     ++done;
