@@ -496,8 +496,8 @@ private slots:
         QCOMPARE(exporter->Text1[2]->text(), u"作废统计报表"_s);
         QTemporaryDir folder;
         const QString file = folder.filePath(u"作废统计.xlsx"_s);
-        exporter->Text1[0]->setText(file);
-        exporter->Check1->setValue(0);
+        typeOver(exporter->Text1[0], file);
+        tick(exporter->Check1, false);
         click(exporter->Command2);
         QVERIFY2(QFile::exists(file), qPrintable(shownTexts().join(u'|')));
 
