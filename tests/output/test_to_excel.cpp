@@ -529,12 +529,9 @@ private slots:
 
     void unchosenColumnsAreLeftOut()
     {
-        openWindow(grid.get(), path(u"少.xlsx"_s));
-        for (int k : {0, 3, 5}) {
-            window->Grid1->setCol(k);
-            window->Grid1_Click();
-            window->Grid1_DblClick();
-        }
+        QVERIFY(WindowDriver::show(openWindow(grid.get(), path(u"少.xlsx"_s))));
+        for (int k : {0, 3, 5})
+            WindowDriver::doubleClickEntry(window->Grid1, window->Grid1->model()->index(1, k));
         QVERIFY(window->To_Execl(grid.get(), Title, SheetName));
         const Book book = Book::read(path(u"少.xlsx"_s));
         QVERIFY2(book.error.isEmpty(), qPrintable(book.error));
@@ -911,19 +908,19 @@ private slots:
 
     void confirmAndExitMessages()
     {
-        openWindow(grid.get(), path(u"报表.xlsx"_s));
-        window->Text1[1]->clear();
-        window->Command2->click();
+        QVERIFY(WindowDriver::show(openWindow(grid.get(), path(u"报表.xlsx"_s))));
+        WindowDriver::typeOver(window->Text1[1], QString());
+        WindowDriver::click(window->Command2);
         QCOMPARE(MessageBoxes::records().size(), 1);
         QCOMPARE(MessageBoxes::records()[0].text, u"请输入标题内容"_s);
         QCOMPARE(MessageBoxes::records()[0].title, MessageBoxes::applicationTitle());
         QCOMPARE(MessageBoxes::records()[0].icon, MessageBoxes::Icon::None);
-        window->Text1[1]->setText(Title);
+        WindowDriver::typeOver(window->Text1[1], Title);
 
         // No file name: both messages.
         MessageBoxes::clearRecords();
-        window->Text1[0]->clear();
-        window->Command2->click();
+        WindowDriver::typeOver(window->Text1[0], QString());
+        WindowDriver::click(window->Command2);
         QCOMPARE(texts(), (QStringList{u"请确定输出的文件名"_s, u"输出到Execl失败: "_s}));
         QCOMPARE(MessageBoxes::records()[0].title, MessageBoxes::executableName());
         QCOMPARE(MessageBoxes::records()[0].icon, MessageBoxes::Icon::None);
@@ -932,20 +929,18 @@ private slots:
 
         // No column chosen: nothing is written.
         MessageBoxes::clearRecords();
-        window->Text1[0]->setText(path(u"报表.xlsx"_s));
-        for (int k = 0; k < window->Grid1->Cols(); ++k) {
-            window->Grid1->setCol(k);
-            window->Grid1_DblClick();
-        }
-        window->Command2->click();
+        WindowDriver::typeOver(window->Text1[0], path(u"报表.xlsx"_s));
+        for (int k = 0; k < window->Grid1->Cols(); ++k)
+            if (window->Grid1->ColWidth(k) > 0) // a hidden column is never chosen
+                WindowDriver::doubleClickEntry(window->Grid1, window->Grid1->model()->index(1, k));
+        WindowDriver::click(window->Command2);
         QCOMPARE(texts(), (QStringList{u"请至少选择一列输出"_s, u"输出到Execl失败: "_s}));
         QVERIFY(folderEntries(folder->path()).isEmpty());
 
         // Success closes the window; the spreadsheet program is started only when ticked.
-        window->Grid1->setCol(2);
-        window->Grid1_Click();
+        WindowDriver::clickCell(window->Grid1, 1, 2);
         MessageBoxes::clearRecords();
-        window->Command2->click();
+        WindowDriver::click(window->Command2);
         QTRY_VERIFY(window.isNull());
         QVERIFY(MessageBoxes::records().isEmpty());
         QVERIFY(opened.isEmpty());
