@@ -44,12 +44,6 @@ enum Column { RowNumber = 0, CodeAndName = 1, Category = 2, SetOn = 3, EndedOn =
 const QString NewCaption = QStringLiteral("新增");
 const QString CancelCaption = QStringLiteral("取消");
 
-// Image 1 of the department tree.
-QString firstWord(const QString &text)
-{
-    return text.section(QLatin1Char(' '), 0, 0);
-}
-
 QString afterFirstWord(const QString &text)
 {
     const int blank = text.indexOf(QLatin1Char(' '));
@@ -291,7 +285,7 @@ void frm恢复流程设置::widenPathColumns(int row)
 int frm恢复流程设置::categoryIndexOfCode(const QString &code) const
 {
     for (int i = 0; i < Combo2->listCount(); ++i)
-        if (firstWord(Combo2->lineText(i)) == code)
+        if (ApprovalPaths::categoryCodeOf(Combo2->lineText(i)) == code)
             return i;
     return -1;
 }
